@@ -1,0 +1,11 @@
+// Layout of track 0: the boot header that the boot ROM reads first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr size_t BOOT_HEADER_ADDRESS_HIGH = 0;
+constexpr size_t BOOT_HEADER_ADDRESS_LOW = 1;
+constexpr size_t BOOT_HEADER_PAGE_COUNT = 2;
+constexpr size_t BOOT_CODE_OFFSET = 3;  // the ROM loads from here to $2200
+constexpr uint8_t BOOT_LOADER_PAGES = 2;
