@@ -1,0 +1,44 @@
+// SpinLoad's command line: the settings of one run, the parser that fills
+// them, and the usage text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/geometry.h"
+
+constexpr size_t LABEL_MAX_CHARACTERS = 384;  // 64 directory entries of six
+
+struct ImageOptions {
+    DiskFormat format = DiskFormat::mini;
+    bool raw_boot = false;
+    bool overwrite = false;
+    int32_t load_address = -1;  // -1: not given
+    int32_t exec_address = -1;  // -1: not given
+    std::vector<uint8_t> label; // one byte per character: its code's low 8 bits
+    std::string input_path;
+    bool has_output_path = false;
+    std::string output_path;
+};
+
+enum class ParseOutcome { ready, no_arguments, unknown_argument, missing_load_address, no_input };
+
+struct ParseResult {
+    ParseOutcome outcome = ParseOutcome::ready;
+    ImageOptions options;
+    std::string unknown_argument;  // the offending argument, for the message
+};
+
+// args[0] is the program's own name and is skipped. Arguments are byte
+// strings; label characters are decoded from them as UTF-8.
+ParseResult parse_arguments(const std::vector<std::string>& args);
+
+// Up to four hex digits at the start of text: "12345" -> $1234, "xyz" -> 0.
+uint16_t parse_hex_word(const char* text);
+
+// 0..15 for 0-9, a-f, A-F; -1 for anything else.
+int hex_digit_value(char c);
+
+extern const char USAGE_TEXT[];
+extern const char MISSING_LOAD_ADDRESS_MESSAGE[];

@@ -1,0 +1,27 @@
+// Reading a whole input file into memory: regular files are measured first
+// (a huge one is refused unread), anything else is read up to a bound.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fileio/paths.h"
+
+enum class InputStatus { ok, cannot_open, read_failed };
+
+struct InputFile {
+    std::string name;            // as the user gave it, for messages
+    bool regular = false;        // measured by its size, read later
+    uint64_t size = 0;           // measured size, or bytes read from a stream
+    std::vector<uint8_t> bytes;  // the contents once read
+    InputHandle handle;          // open until the contents are read
+};
+
+// Opens the input and learns its size. A regular file is only measured; a
+// pipe or device is read at once, up to read_bound bytes (one past the largest
+// acceptable input is enough to tell "too big").
+InputStatus open_and_measure_input(const std::string& name, uint64_t read_bound, InputFile& input);
+
+// Reads a measured regular file whole; a no-op for streams already read.
+InputStatus read_input(InputFile& input);

@@ -1,0 +1,19 @@
+// File names as the command line gives them, and opening files by them on
+// every platform (wide names on Windows).
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+// Arguments are bytes on POSIX and UTF-8 (converted from UTF-16) on Windows.
+std::filesystem::path path_from_argument(const std::string& name);
+
+std::FILE* open_file(const std::filesystem::path& path, const char* mode);
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+// For files whose close needs no check (inputs); outputs close by hand.
+using InputHandle = std::unique_ptr<std::FILE, FileCloser>;
