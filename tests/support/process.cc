@@ -1,0 +1,108 @@
+// fork/exec with pipes, read with poll so large outputs cannot deadlock.
+#include "support/process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void drain(int fd, std::string& into, bool& open) {
+    char buffer[65536];
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+        into.append(buffer, static_cast<size_t>(got));
+    } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+        open = false;
+    }
+}
+
+}  // namespace
+
+std::string spinload_binary() {
+    const char* override_path = std::getenv("SPINLOAD_BIN");
+    return override_path && *override_path ? override_path : SPINLOAD_BINARY;
+}
+
+ProcessResult run_process(const std::vector<std::string>& argv_in, const ProcessOptions& options) {
+    std::vector<std::string> argv;
+    const char* launcher = std::getenv("SPIN_LAUNCHER");
+    if (launcher && *launcher) argv.push_back(launcher);
+    argv.insert(argv.end(), argv_in.begin(), argv_in.end());
+
+    int out_pipe[2], err_pipe[2], in_pipe[2];
+    if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0 || pipe(in_pipe) != 0) return {};
+    signal(SIGPIPE, SIG_IGN);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out_pipe[1], 1);
+        dup2(err_pipe[1], 2);
+        if (options.feed_stdin) {
+            dup2(in_pipe[0], 0);
+        } else {
+            const int null_fd = open("/dev/null", O_RDONLY);
+            dup2(null_fd, 0);
+        }
+        for (int fd : {out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1], in_pipe[0], in_pipe[1]}) close(fd);
+        if (!options.working_directory.empty() && chdir(options.working_directory.c_str()) != 0) _exit(127);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    close(in_pipe[0]);
+    ProcessResult result;
+    if (pid < 0) return result;
+
+    // Feed stdin from this side while reading the outputs.
+    size_t fed = 0;
+    int in_fd = in_pipe[1];
+    if (!options.feed_stdin) {
+        close(in_fd);
+        in_fd = -1;
+    } else {
+        fcntl(in_fd, F_SETFL, O_NONBLOCK);
+    }
+    bool out_open = true, err_open = true;
+    while (out_open || err_open) {
+        if (in_fd >= 0 && fed == options.stdin_data.size()) {
+            close(in_fd);
+            in_fd = -1;
+        }
+        pollfd fds[3] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}, {in_fd, POLLOUT, 0}};
+        if (!out_open) fds[0].fd = -1;
+        if (!err_open) fds[1].fd = -1;
+        if (poll(fds, 3, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[0].revents) drain(out_pipe[0], result.out, out_open);
+        if (fds[1].revents) drain(err_pipe[0], result.err, err_open);
+        if (in_fd >= 0 && fds[2].revents) {
+            const ssize_t put = write(in_fd, options.stdin_data.data() + fed, options.stdin_data.size() - fed);
+            if (put > 0) {
+                fed += static_cast<size_t>(put);
+            } else if (errno != EAGAIN && errno != EINTR) {
+                close(in_fd);
+                in_fd = -1;
+            }
+        }
+    }
+    if (in_fd >= 0) close(in_fd);
+    close(out_pipe[0]);
+    close(err_pipe[0]);
+    int wait_status = 0;
+    while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
+    }
+    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+    return result;
+}
