@@ -64,3 +64,14 @@ InputStatus read_input(InputFile& input) {
     if (input.bytes.size() != input.size) return InputStatus::read_failed;
     return InputStatus::ok;
 }
+
+WholeFileStatus read_whole_file(const std::string& name, uint64_t max_size, std::vector<uint8_t>& bytes) {
+    InputFile input;
+    const InputStatus opened = open_and_measure_input(name, max_size + 1, input);
+    if (opened == InputStatus::cannot_open) return WholeFileStatus::cannot_open;
+    if (opened == InputStatus::read_failed) return WholeFileStatus::read_failed;
+    if (input.size > max_size) return WholeFileStatus::too_big;
+    if (read_input(input) != InputStatus::ok) return WholeFileStatus::read_failed;
+    bytes = std::move(input.bytes);
+    return WholeFileStatus::ok;
+}

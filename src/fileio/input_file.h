@@ -25,3 +25,8 @@ InputStatus open_and_measure_input(const std::string& name, uint64_t read_bound,
 
 // Reads a measured regular file whole; a no-op for streams already read.
 InputStatus read_input(InputFile& input);
+
+enum class WholeFileStatus { ok, cannot_open, too_big, read_failed };
+
+// Reads a whole file of at most max_size bytes (pipes and devices too).
+WholeFileStatus read_whole_file(const std::string& name, uint64_t max_size, std::vector<uint8_t>& bytes);

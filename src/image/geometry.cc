@@ -21,3 +21,10 @@ static_assert(max_input_loader(FULL_GEOMETRY) == 227106, "8-inch loader limit");
 const DiskGeometry& geometry_for(DiskFormat format) {
     return format == DiskFormat::full ? FULL_GEOMETRY : MINI_GEOMETRY;
 }
+
+const DiskGeometry* geometry_for_image_size(uint64_t size) {
+    for (const DiskGeometry* g : {&MINI_GEOMETRY, &FULL_GEOMETRY}) {
+        if (size == g->image_size) return g;
+    }
+    return nullptr;
+}

@@ -34,6 +34,9 @@ constexpr uint8_t SECTOR_MARK = 0x76;  // 'v'
 
 const DiskGeometry& geometry_for(DiskFormat format);
 
+// The geometry whose image is exactly this many bytes, or nullptr.
+const DiskGeometry* geometry_for_image_size(uint64_t size);
+
 // Binary-coded decimal of a track number 0..99: 39 -> $39, 76 -> $76.
 constexpr uint8_t to_bcd(int n) { return static_cast<uint8_t>((n / 10) * 16 + n % 10); }
 

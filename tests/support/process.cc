@@ -30,6 +30,11 @@ std::string spinload_binary() {
     return override_path && *override_path ? override_path : SPINLOAD_BINARY;
 }
 
+std::string spindisk_binary() {
+    const char* override_path = std::getenv("SPINDISK_BIN");
+    return override_path && *override_path ? override_path : SPINDISK_BINARY;
+}
+
 ProcessResult run_process(const std::vector<std::string>& argv_in, const ProcessOptions& options) {
     std::vector<std::string> argv;
     const char* launcher = std::getenv("SPIN_LAUNCHER");

@@ -23,3 +23,4 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessOpt
 
 // The binaries under test; SPINLOAD_BIN / SPINDISK_BIN override the built ones.
 std::string spinload_binary();
+std::string spindisk_binary();
