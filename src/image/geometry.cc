@@ -1,6 +1,8 @@
 // The constant geometry table, one row per disk format.
 #include "image/geometry.h"
 
+#include <initializer_list>
+
 namespace {
 
 constexpr DiskGeometry MINI_GEOMETRY = {

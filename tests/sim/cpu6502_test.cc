@@ -331,7 +331,9 @@ TEST(Cpu6502GroupOne, EveryOperationInEveryAddressingMode)
             EXPECT_EQ(m.step(), expected_cycles);
             EXPECT_EQ(m.cpu.pc, ORIGIN + code.size());
             expect_regs(m.cpu, {op.a_after, MATRIX_X, MATRIX_Y, 0xFD, op.p_after});
-            if (op.is_store) EXPECT_EQ(m.bus.memory[mode.effective], MATRIX_A);
+            if (op.is_store) {
+                EXPECT_EQ(m.bus.memory[mode.effective], MATRIX_A);
+            }
         }
     }
 }
@@ -706,7 +708,7 @@ TEST(Cpu6502Undocumented, StopsReportingOpcodeAndAddressAndStaysStopped)
         uint16_t address;
     };
     for (const StopCase& test : {StopCase{0x02, 0x0200}, StopCase{0xFF, 0x3456}}) {
-        SCOPED_TRACE(test.opcode);
+        SCOPED_TRACE(static_cast<int>(test.opcode));
         Machine<RecordingBus> m;
         m.load(test.address, {test.opcode});
         m.cpu.pc = test.address;
@@ -764,7 +766,7 @@ TEST(Cpu6502Mnemonics, InstructionsOutsideTheGroupMatrices)
         {0x89, nullptr}, {0x9E, nullptr}, {0x80, nullptr}, {0x1A, nullptr},
     };
     for (const MnemonicCase& test : cases) {
-        SCOPED_TRACE(test.opcode);
+        SCOPED_TRACE(static_cast<int>(test.opcode));
         EXPECT_STREQ(cpu_mnemonic(test.opcode), test.mnemonic);
     }
 }
