@@ -419,6 +419,13 @@ inline int branch(Cpu6502& c, Bus& bus, bool taken)
     return extra;
 }
 
+inline void stop_at(Cpu6502& c, uint8_t opcode)
+{
+    c.stopped = true;
+    c.stop_opcode = opcode;
+    c.stop_address = c.pc;
+}
+
 }  // namespace cpu6502_detail
 
 template <class Bus>
@@ -441,9 +448,16 @@ int cpu_step(Cpu6502& cpu, Bus& bus)
 
     const uint8_t opcode = bus.read(cpu.pc);
     int cycles = CPU_BASE_CYCLES[opcode];
-    // Work on a local copy so the registers stay in machine registers across bus calls; it is
-    // committed only once the instruction has completed.
-    Cpu6502 c = cpu;
+    if (cycles == 0) {
+        // Undocumented: nothing but the opcode fetch has happened, so the caller sees the
+        // machine exactly as it was, with pc on the offending opcode.
+        stop_at(cpu, opcode);
+        return 0;
+    }
+
+    // The registers are used in place rather than copied: with a copy, clang keeps it on the
+    // stack and the copy-back costs more than the occasional reload after a bus write.
+    Cpu6502& c = cpu;
     ++c.pc;
 
     switch (opcode) {
@@ -666,15 +680,12 @@ int cpu_step(Cpu6502& cpu, Bus& bus)
     case 0x28: c.p = pulled_flags(pull(c, bus)); break;
 
     default:
-        // Undocumented: nothing but the opcode fetch has happened, so the caller sees the
-        // machine exactly as it was.
-        cpu.stopped = true;
-        cpu.stop_opcode = opcode;
-        cpu.stop_address = cpu.pc;
+        // Unreachable while CPU_BASE_CYCLES and this switch agree; stopping is the safe answer.
+        --c.pc;
+        stop_at(c, opcode);
         return 0;
     }
 
     c.cycles += static_cast<uint64_t>(cycles);
-    cpu = c;
     return cycles;
 }

@@ -186,10 +186,12 @@ TEST(Cpu6502IndexRegisterModes, LoadsStoresAndComparesOfXAndY)
          {0, 0x20, 0xA5, 0xFD, U}, {{0x0010, 0xA5}, {0x0110, 0x00}}, 4},
         {"STY abs", {0x8C, 0x34, 0x12}, {0, 0, 0xA5, 0xFD, U}, {}, {0, 0, 0xA5, 0xFD, U}, {{0x1234, 0xA5}}, 4},
         // CPX / CPY / BIT in their memory modes
-        {"CPX zp, X below", {0xE4, 0x44}, {0, 0x10, 0, 0xFD, U | C}, {{0x0044, 0x11}}, {0, 0x10, 0, 0xFD, U | N}, {}, 3},
+        {"CPX zp, X below", {0xE4, 0x44}, {0, 0x10, 0, 0xFD, U | C}, {{0x0044, 0x11}},
+         {0, 0x10, 0, 0xFD, U | N}, {}, 3},
         {"CPX abs, X above", {0xEC, 0x34, 0x12}, {0, 0x10, 0, 0xFD, U | Z}, {{0x1234, 0x0F}},
          {0, 0x10, 0, 0xFD, U | C}, {}, 4},
-        {"CPY zp, equal", {0xC4, 0x44}, {0, 0, 0x10, 0xFD, U | N}, {{0x0044, 0x10}}, {0, 0, 0x10, 0xFD, U | Z | C}, {}, 3},
+        {"CPY zp, equal", {0xC4, 0x44}, {0, 0, 0x10, 0xFD, U | N}, {{0x0044, 0x10}},
+         {0, 0, 0x10, 0xFD, U | Z | C}, {}, 3},
         {"CPY abs, unsigned", {0xCC, 0x34, 0x12}, {0, 0, 0x80, 0xFD, U}, {{0x1234, 0x01}},
          {0, 0, 0x80, 0xFD, U | C}, {}, 4},
         {"BIT zp takes N and V from memory, Z from A AND memory", {0x24, 0x44}, {0x01, 0, 0, 0xFD, U},
@@ -235,8 +237,8 @@ TEST(Cpu6502Stack, PushesAndPullsUsePageOneAndWrap)
         {"PLA sets Z", {0x68}, {0x55, 0, 0, 0xFC, U | N}, {{0x01FD, 0x00}}, {0x00, 0, 0, 0xFD, U | Z}, {}, 4},
         {"PLA wraps S from $FF to $00", {0x68}, {0, 0, 0, 0xFF, U}, {{0x0100, 0x33}}, {0x33, 0, 0, 0x00, U}, {}, 4},
         {"PHP pushes B and the unused bit", {0x08}, {0, 0, 0, 0xFD, U | N | C}, {},
-         {0, 0, 0, 0xFC, U | N | C}, {{0x01FD, 0xB1}}, 3},
-        {"PLP drops B", {0x28}, {0, 0, 0, 0xFC, U}, {{0x01FD, 0xFF}}, {0, 0, 0, 0xFD, 0xEF}, {}, 4},
+         {0, 0, 0, 0xFC, U | N | C}, {{0x01FD, U | B | N | C}}, 3},
+        {"PLP drops B", {0x28}, {0, 0, 0, 0xFC, U}, {{0x01FD, 0xFF}}, {0, 0, 0, 0xFD, U | ALL_FLAGS}, {}, 4},
         {"PLP keeps the unused bit set", {0x28}, {0, 0, 0, 0xFC, U | ALL_FLAGS}, {{0x01FD, 0x00}},
          {0, 0, 0, 0xFD, U}, {}, 4},
     });
@@ -453,6 +455,9 @@ TEST(Cpu6502Arithmetic, DecimalAddAndSubtractTheNmosWay)
         {"ADC 15+26", {0x69, 0x26}, {0x15, 0, 0, 0xFD, U | D}, 0x41, U | D},
         // Z follows the binary sum $9A; N follows the half-adjusted $A0.
         {"ADC 99+01 wraps with N set and Z clear", {0x69, 0x01}, {0x99, 0, 0, 0xFD, U | D}, 0x00, U | D | N | C},
+        // Binary $7A would clear N and V; the half-adjusted $80 sets both.
+        {"ADC 79+01 takes N and V from the half-adjusted sum", {0x69, 0x01}, {0x79, 0, 0, 0xFD, U | D}, 0x80,
+         U | D | N | V},
         {"ADC 58+46+carry", {0x69, 0x46}, {0x58, 0, 0, 0xFD, U | D | C}, 0x05, U | D | N | V | C},
         {"ADC 50+50 sets V from the half-adjusted sum", {0x69, 0x50}, {0x50, 0, 0, 0xFD, U | D}, 0x00,
          U | D | N | V | C},
@@ -596,9 +601,9 @@ TEST(Cpu6502ControlFlow, JumpsSubroutinesBreakAndReturn)
         // P = N D C on entry: pushed with B and unused set; D survives on the NMOS part.
         {"BRK pushes BRK+2 and P with B, sets I, and vectors through $FFFE", 0x1240, {0x00, 0xEA},
          {0, 0, 0, 0xFD, U | N | D | C}, {{0xFFFE, 0x00}, {0xFFFF, 0x30}}, {0, 0, 0, 0xFA, U | N | D | I | C},
-         {{0x01FD, 0x12}, {0x01FC, 0x42}, {0x01FB, 0xB9}}, 0x3000, 7},
+         {{0x01FD, 0x12}, {0x01FC, 0x42}, {0x01FB, U | B | N | D | C}}, 0x3000, 7},
         {"RTI returns to the pulled address itself", 0x3000, {0x40}, {0, 0, 0, 0xFA, U | I},
-         {{0x01FB, 0xB9}, {0x01FC, 0x42}, {0x01FD, 0x12}}, {0, 0, 0, 0xFD, U | N | D | C}, {}, 0x1242, 6},
+         {{0x01FB, U | B | N | D | C}, {0x01FC, 0x42}, {0x01FD, 0x12}}, {0, 0, 0, 0xFD, U | N | D | C}, {}, 0x1242, 6},
         {"RTI drops B and sets the unused bit", 0x3000, {0x40}, {0, 0, 0, 0xFA, U},
          {{0x01FB, 0xDF}, {0x01FC, 0x34}, {0x01FD, 0x12}}, {0, 0, 0, 0xFD, U | ALL_FLAGS}, {}, 0x1234, 6},
         {"RTI of an empty flag byte", 0x3000, {0x40}, {0, 0, 0, 0xFA, U | ALL_FLAGS},
