@@ -1,10 +1,7 @@
 // SpinLoad's entry point: hands the arguments to run() and returns its status.
-#include <string>
-#include <vector>
-
+#include "cli/platform_args.h"
 #include "cli/run.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv, argv + argc);
-    return run(args);
+    return run(platform_arguments(argc, argv));
 }

@@ -3,10 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/platform_args.h"
 #include "disk/command.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv, argv + argc);
+    const std::vector<std::string> args = platform_arguments(argc, argv);
     const CommandOutput output = run_spindisk(args);
     std::fwrite(output.out.data(), 1, output.out.size(), stdout);
     std::fflush(stdout);

@@ -36,8 +36,8 @@ std::FILE* create_temporary_beside(const fs::path& target, fs::path& temporary) 
     for (int attempt = 0; attempt < TEMPORARY_NAME_ATTEMPTS; attempt++) {
         const std::string leaf = ".spin-" + std::to_string((seed + attempt * 7919ULL) % 1000000007ULL) + ".tmp";
         fs::path candidate = target.parent_path() / leaf;
-        // "x": fail rather than reuse a name that someone else holds.
-        std::FILE* stream = open_file(candidate, "wbx");
+        // Exclusive: fail rather than reuse a name that someone else holds.
+        std::FILE* stream = create_new_file(candidate);
         if (stream) {
             temporary = candidate;
             return stream;

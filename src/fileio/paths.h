@@ -12,6 +12,10 @@ std::filesystem::path path_from_argument(const std::string& name);
 
 std::FILE* open_file(const std::filesystem::path& path, const char* mode);
 
+// Creates a file that must not exist yet, for binary writing; nullptr (with
+// errno EEXIST) when the name is taken.
+std::FILE* create_new_file(const std::filesystem::path& path);
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
