@@ -77,7 +77,14 @@ ProcessResult run_process(const std::vector<std::string>& argv_in, const Process
     } else {
         fcntl(in_fd, F_SETFL, O_NONBLOCK);
     }
+    // Read until the child has exited and its pipes are drained. A helper
+    // process the child leaves behind (wine's servers do) may hold the pipes
+    // open for ever, so the child's exit, not end of file, ends the loop.
     bool out_open = true, err_open = true;
+    bool exited = false;
+    int wait_status = 0;
+    fcntl(out_pipe[0], F_SETFL, O_NONBLOCK);
+    fcntl(err_pipe[0], F_SETFL, O_NONBLOCK);
     while (out_open || err_open) {
         if (in_fd >= 0 && fed == options.stdin_data.size()) {
             close(in_fd);
@@ -86,27 +93,31 @@ ProcessResult run_process(const std::vector<std::string>& argv_in, const Process
         pollfd fds[3] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}, {in_fd, POLLOUT, 0}};
         if (!out_open) fds[0].fd = -1;
         if (!err_open) fds[1].fd = -1;
-        if (poll(fds, 3, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if (fds[0].revents) drain(out_pipe[0], result.out, out_open);
-        if (fds[1].revents) drain(err_pipe[0], result.err, err_open);
-        if (in_fd >= 0 && fds[2].revents) {
-            const ssize_t put = write(in_fd, options.stdin_data.data() + fed, options.stdin_data.size() - fed);
-            if (put > 0) {
-                fed += static_cast<size_t>(put);
-            } else if (errno != EAGAIN && errno != EINTR) {
-                close(in_fd);
-                in_fd = -1;
+        const int ready = poll(fds, 3, exited ? 0 : 20);
+        if (ready < 0 && errno != EINTR) break;
+        if (ready > 0) {
+            if (fds[0].revents) drain(out_pipe[0], result.out, out_open);
+            if (fds[1].revents) drain(err_pipe[0], result.err, err_open);
+            if (in_fd >= 0 && fds[2].revents) {
+                const ssize_t put = write(in_fd, options.stdin_data.data() + fed, options.stdin_data.size() - fed);
+                if (put > 0) {
+                    fed += static_cast<size_t>(put);
+                } else if (errno != EAGAIN && errno != EINTR) {
+                    close(in_fd);
+                    in_fd = -1;
+                }
             }
+            continue;
         }
+        if (exited) break;  // nothing more to read right after the exit
+        if (waitpid(pid, &wait_status, WNOHANG) == pid) exited = true;
     }
     if (in_fd >= 0) close(in_fd);
     close(out_pipe[0]);
     close(err_pipe[0]);
-    int wait_status = 0;
-    while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
+    if (!exited) {
+        while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
+        }
     }
     result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
     return result;
