@@ -57,6 +57,7 @@ const Case CASES[] = {
     {"no extension", {{"PROGRAM", n_bytes(1)}}, {"-l300", "PROGRAM"}, 0, "", "", "PROGRAM.65d", MINI},
     {"explicit output used unchanged", {{"a.bin", n_bytes(1)}}, {"-l300", "a.bin", "disk"}, 0, "", "", "disk", MINI},
     {"dash output name", {{"in.bin", n_bytes(1)}}, {"-l300", "in.bin", "-o"}, 0, "", "", "-o", MINI},
+    {"non-ASCII names", {{"caf\xC3\xA9.bin", n_bytes(1)}}, {"-l300", "-nCAF\xC3\x89", "caf\xC3\xA9.bin"}, 0, "", "", "caf\xC3\xA9.65d", MINI},
     {"8-inch", {{"a.bin", n_bytes(1)}}, {"-8", "-l300", "a.bin"}, 0, "", "", "a.65d", FULL},
     {"5.25 loader limit", {{"a.bin", n_bytes(75665)}}, {"-l200", "a.bin"}, 0, "", "", "a.65d", MINI},
     {"5.25 loader limit + 1", {{"a.bin", n_bytes(75666)}}, {"-l200", "a.bin"}, 1, "", TOO_BIG, "", 0},

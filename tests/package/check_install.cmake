@@ -1,0 +1,43 @@
+# Installs the build into a temporary root, once with cmake --install and
+# once from the Debian package, and runs the installed SpinLoad on the
+# bundled example. Arguments: -DBUILD_DIR= -DSOURCE_DIR= -DWORK_DIR=
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+
+function(must_run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}\n${err}")
+  endif()
+endfunction()
+
+function(check_tree root)
+  foreach(file bin/SpinLoad bin/spindisk share/man/man1/SpinLoad.1 share/man/man1/spindisk.1)
+    if(NOT EXISTS ${root}/${file})
+      message(FATAL_ERROR "${root}/${file} was not installed")
+    endif()
+  endforeach()
+  must_run(${root}/bin/SpinLoad -o -l0300 ${SOURCE_DIR}/examples/hello.bin ${root}/hello.65d)
+  must_run(${BUILD_DIR}/SpinLoad -o -l0300 ${SOURCE_DIR}/examples/hello.bin ${WORK_DIR}/reference.65d)
+  file(SHA256 ${root}/hello.65d installed)
+  file(SHA256 ${WORK_DIR}/reference.65d reference)
+  if(NOT installed STREQUAL reference)
+    message(FATAL_ERROR "the installed SpinLoad made a different image")
+  endif()
+  execute_process(COMMAND ${root}/bin/spindisk --version OUTPUT_VARIABLE version)
+  if(NOT version MATCHES "^spindisk [0-9]+\\.[0-9]+\\.[0-9]+\n$")
+    message(FATAL_ERROR "spindisk --version printed '${version}'")
+  endif()
+endfunction()
+
+must_run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix)
+check_tree(${WORK_DIR}/prefix)
+
+must_run(cpack -G DEB -B ${WORK_DIR}/package --config ${BUILD_DIR}/CPackConfig.cmake)
+file(GLOB debs ${WORK_DIR}/package/*.deb)
+list(LENGTH debs count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one .deb, found: ${debs}")
+endif()
+must_run(dpkg-deb -x ${debs} ${WORK_DIR}/root)
+check_tree(${WORK_DIR}/root/usr)
