@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,6 +56,12 @@ ProcessResult run_process(const std::vector<std::string>& argv_in, const Process
             dup2(null_fd, 0);
         }
         for (int fd : {out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1], in_pipe[0], in_pipe[1]}) close(fd);
+        if (options.file_size_limit > 0) {
+            // Ignored, SIGXFSZ turns into a plain write error, like a full disk.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit = {static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         if (!options.working_directory.empty() && chdir(options.working_directory.c_str()) != 0) _exit(127);
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));

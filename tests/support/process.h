@@ -15,6 +15,7 @@ struct ProcessOptions {
     std::string working_directory;  // empty: the test's own
     bool feed_stdin = false;        // false: stdin is /dev/null
     std::string stdin_data;
+    long file_size_limit = 0;       // > 0: no file may grow past this (writes fail with EFBIG)
 };
 
 // argv[0] is the program to run. SPIN_LAUNCHER (e.g. "wine") in the
