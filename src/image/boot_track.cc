@@ -23,3 +23,22 @@ void write_boot_track(const ImageOptions& options, const DiskGeometry& geometry,
     slot[BOOT_CODE_OFFSET + LOADER_EXEC_LOW_OFFSET] = exec & 0xFF;
     slot[BOOT_CODE_OFFSET + LOADER_EXEC_HIGH_OFFSET] = exec >> 8;
 }
+
+bool holds_boot_loader(const uint8_t* slot, size_t size) {
+    if (size < BOOT_CODE_OFFSET + BOOT_LOADER_SIZE) return false;
+    if (slot[BOOT_HEADER_ADDRESS_HIGH] != (BOOT_LOAD_ADDRESS >> 8) ||
+        slot[BOOT_HEADER_ADDRESS_LOW] != (BOOT_LOAD_ADDRESS & 0xFF) ||
+        slot[BOOT_HEADER_PAGE_COUNT] != BOOT_LOADER_PAGES) {
+        return false;
+    }
+    for (size_t k = 0; k < BOOT_LOADER_SIZE; k++) {
+        if (k == LOADER_EXEC_LOW_OFFSET || k == LOADER_EXEC_HIGH_OFFSET) continue;
+        if (slot[BOOT_CODE_OFFSET + k] != BOOT_LOADER_IMAGE[k]) return false;
+    }
+    return true;
+}
+
+uint16_t loader_exec_address(const uint8_t* slot) {
+    return static_cast<uint16_t>(slot[BOOT_CODE_OFFSET + LOADER_EXEC_HIGH_OFFSET] << 8 |
+                                 slot[BOOT_CODE_OFFSET + LOADER_EXEC_LOW_OFFSET]);
+}

@@ -9,3 +9,9 @@ constexpr size_t BOOT_HEADER_ADDRESS_LOW = 1;
 constexpr size_t BOOT_HEADER_PAGE_COUNT = 2;
 constexpr size_t BOOT_CODE_OFFSET = 3;  // the ROM loads from here to $2200
 constexpr uint8_t BOOT_LOADER_PAGES = 2;
+
+// Reading track 0 back: whether these bytes (at least size of them) start
+// with the boot header and loader that loader mode writes, whatever the
+// execution address; and that address.
+bool holds_boot_loader(const uint8_t* slot, size_t size);
+uint16_t loader_exec_address(const uint8_t* slot);
