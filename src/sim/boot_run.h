@@ -1,0 +1,67 @@
+// Boots a disk on the simulated machine from reset and reports whether and
+// when the program started, and how the reading of each track went.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sim/cpu6502.h"
+#include "sim/disk_facts.h"
+#include "sim/disk_signal.h"
+#include "sim/track_visit.h"
+
+enum class BootOutcome {
+    started,
+    read_failure,         // a jump through the reset vector
+    monitor_entry,        // the CPU went to the monitor before the start
+    no_sector,            // time ran out while the head read a track and nothing was stored
+    undocumented_opcode,
+    time_limit,
+};
+
+// What the started program did in the time it was given to run on.
+enum class RunOnOutcome { not_run, ran, monitor_entry, reset, undocumented_opcode };
+
+struct BootSettings {
+    uint64_t cpu_hz = 0;      // > 0
+    double index_us = 0;      // length of the index pulse
+    double max_seconds = 0;   // emulated time from reset before giving up
+    double run_ms = 0;        // after the start, let the program run this long (0: stop there)
+    int start_track = 0;      // where the head rests at power-up
+};
+
+// 983040 Hz and a 5.5 ms index pulse for 5.25-inch, 1966080 Hz and 3 ms
+// for 8-inch; 30 s to boot; no run-on.
+BootSettings default_boot_settings(DiskFormat format);
+
+struct BootReport {
+    BootOutcome outcome = BootOutcome::time_limit;
+    BootDiskFacts facts;
+    BootSettings settings;
+    DiskFormat format = DiskFormat::mini;
+    uint64_t bit_rate = 0;
+    uint64_t revolution_bits = 0;
+
+    bool boot_track_started = false;  // the ROM jumped to $2200
+    uint64_t boot_track_cycle = 0;
+    uint64_t end_cycle = 0;           // at the start, or where the boot failed
+    Cpu6502 cpu;                      // the registers then
+    int head_track = 0;               // where the head was then
+    std::vector<TrackVisit> visits;   // every visit during which the program read bytes, in order
+    uint64_t bytes_lost = 0;
+    uint64_t readback_errors = 0;
+    std::vector<uint8_t> memory;      // all 64 KB as reads saw them then
+
+    RunOnOutcome run_on = RunOnOutcome::not_run;
+    uint64_t run_on_cycles = 0;       // how long the program ran on
+    Cpu6502 cpu_after_run_on;
+    std::vector<uint8_t> video;       // video RAM at the very end
+};
+
+// The program counts as started when the CPU reaches its start address
+// after the boot: for SpinLoad's loader the patched jump's target once the
+// loader's final jump has run, for any other boot track $2200 once the ROM
+// has jumped there. The disk needs at least one track.
+BootReport simulate_boot(const DiskSignal& disk, const BootSettings& settings);
+
+double report_seconds(const BootReport& report, uint64_t cycles);

@@ -1,0 +1,44 @@
+// The serial bit stream a drive delivers while a track turns under the head:
+// one line level per bit time of one revolution, shared by .65d and HFE input.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "image/geometry.h"
+
+// Serial line level for each bit time of one revolution, 1 = mark (idle),
+// 0 = space; bits[0] is the bit time at the index pulse's leading edge.
+struct TrackSignal {
+    std::vector<uint8_t> bits;
+};
+
+struct DiskSignal {
+    DiskFormat format;                // for the geometry (track count)
+    double bit_rate;                  // serial bits per second: 125000 or 250000
+    std::vector<TrackSignal> tracks;  // one per track; all the same length = bits per revolution
+};
+
+struct SignalTiming {
+    double bit_rate, rpm, lead_in_us;
+};
+
+// 125000 bit/s, 300 rpm, 11700 us lead-in (5.25-inch) or 250000, 360, 3200 (8-inch).
+SignalTiming default_signal_timing(DiskFormat format);
+
+// Lays each slot's bytes out as back-to-back 11-bit frames (start 0, 8 data
+// bits LSB first, even parity, stop 1) from lead_in after the index, idle (1)
+// elsewhere; bits per revolution = round(bit_rate*60/rpm) (25000 / 41667).
+// Bytes that do not fit in the revolution are not sent; the report counts how
+// many of those are non-zero per track.
+struct SignalLayoutReport {
+    std::vector<size_t> bytes_sent;
+    std::vector<size_t> nonzero_bytes_dropped;
+};
+
+DiskSignal image_to_signal(const DiskGeometry& g, const uint8_t* image, const SignalTiming& timing,
+                           SignalLayoutReport& report);
+
+// start, d0..d7, even parity, stop
+void encode_serial_frame(uint8_t byte, uint8_t out_bits[11]);

@@ -1,0 +1,33 @@
+// Keeping a track visit's counts as stores are seen.
+#include "sim/track_visit.h"
+
+namespace {
+
+constexpr uint32_t PAGE_BYTES = 256;
+
+}  // namespace
+
+void visit_note_store(TrackVisit& visit, uint16_t address, bool reads_back) {
+    visit.bytes_stored++;
+    if (!reads_back) {
+        visit.readback_errors++;
+        if (visit.readback_addresses.size() < VISIT_ADDRESSES_KEPT) visit.readback_addresses.push_back(address);
+    }
+    const auto next = static_cast<uint16_t>(visit.current_run_start + visit.current_run_length);
+    if (visit.current_run_length > 0 && address == next) {
+        visit.current_run_length++;
+    } else {
+        visit.current_run_start = address;
+        visit.current_run_length = 1;
+    }
+    if (visit.current_run_length > visit.run_length) {
+        visit.run_start = visit.current_run_start;
+        visit.run_length = visit.current_run_length;
+    }
+}
+
+uint32_t visit_chunk_length(const TrackVisit& visit) {
+    return visit.run_length >= VISIT_MIN_CHUNK ? visit.run_length : 0;
+}
+
+uint32_t visit_pages(const TrackVisit& visit) { return (visit_chunk_length(visit) + PAGE_BYTES - 1) / PAGE_BYTES; }
