@@ -137,9 +137,16 @@ TEST(Hostile, SpinLoadFailsCleanly) {
 TEST(Hostile, FifoInput) {
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    // The writer waits (a bounded time) for the reader, so a run that never
+    // opens the FIFO fails the test instead of hanging it.
     std::thread writer([&] {
-        const int fd = open(dir.file("fifo").c_str(), O_WRONLY);
+        int fd = -1;
+        for (int attempt = 0; attempt < 1000 && fd < 0; attempt++) {
+            fd = open(dir.file("fifo").c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         if (fd < 0) return;
+        fcntl(fd, F_SETFL, 0);  // blocking writes from here on
         const std::string data(4000, '\x60');
         ssize_t ignored = write(fd, data.data(), data.size());
         (void)ignored;
