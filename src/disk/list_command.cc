@@ -5,6 +5,7 @@
 #include "disk/command.h"
 #include "disk/image_reader.h"
 #include "disk/json_writer.h"
+#include "disk/listing.h"
 
 const char LIST_USAGE[] =
     "Usage: spindisk list [--json] IMAGE\n"
@@ -150,6 +151,8 @@ std::string warnings_text(const ImageFacts& facts) {
     return text;
 }
 
+}  // namespace
+
 std::string listing_text(const ImageFacts& facts) {
     const DiskGeometry& g = *facts.geometry;
     std::string text = "Image: " + std::string(g.name) + ", " + std::to_string(facts.image_size) + " bytes (" +
@@ -158,6 +161,8 @@ std::string listing_text(const ImageFacts& facts) {
     if (facts.boot.mode == BootMode::loader) text += tracks_text(facts) + program_text(facts);
     return text + label_text(facts.label) + warnings_text(facts);
 }
+
+namespace {
 
 const char* boot_mode_name(BootMode mode) {
     switch (mode) {
@@ -199,6 +204,8 @@ std::string track_json(const DataTrackFacts& data) {
         {"sector_offset", json_number(data.sector_offset)},
     });
 }
+
+}  // namespace
 
 std::string listing_json(const ImageFacts& facts) {
     const DiskGeometry& g = *facts.geometry;
@@ -251,7 +258,6 @@ std::string listing_json(const ImageFacts& facts) {
            "\n";
 }
 
-}  // namespace
 
 CommandOutput run_list(const std::vector<std::string>& args) {
     const ParsedArguments parsed = parse_command_arguments(args, LIST_OPTIONS);

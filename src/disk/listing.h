@@ -1,0 +1,11 @@
+// What spindisk list prints for an image's facts: text for people, one JSON
+// object for scripts. Pure functions, so they can be fuzzed and tested alone.
+#pragma once
+
+#include <string>
+
+#include "disk/image_reader.h"
+
+// Both need facts of an image of a known format (facts.geometry set).
+std::string listing_text(const ImageFacts& facts);
+std::string listing_json(const ImageFacts& facts);
