@@ -30,6 +30,7 @@ struct HostileCase {
     int status;
     std::string err;
     std::vector<std::string> new_files;  // names the run must create
+    bool posix_only = false;             // /dev files, byte names, or longer than a Windows command line
 };
 
 // Snapshot of every regular file in the directory; a huge (sparse) file is
@@ -71,10 +72,10 @@ const HostileCase CASES[] = {
      "SpinLoad: Can't open 'missing.bin' for input.\r\n", {}},
     {"directory as input", [](const TempDir& d) { fs::create_directory(d.path() / "dir"); },
      {"-l300", "dir"}, false, "", 255, "SpinLoad: Can't open 'dir' for input.\r\n", {}},
-    {"/dev/zero", nullptr, {"-l300", "/dev/zero", "out.65d"}, false, "", 1, TOO_BIG, {}},
-    {"pipe on /dev/stdin", nullptr, {"-l300", "/dev/stdin", "out.65d"}, true, std::string(3000, '\x4c'), 0, "", {"out.65d"}},
+    {"/dev/zero", nullptr, {"-l300", "/dev/zero", "out.65d"}, false, "", 1, TOO_BIG, {}, true},
+    {"pipe on /dev/stdin", nullptr, {"-l300", "/dev/stdin", "out.65d"}, true, std::string(3000, '\x4c'), 0, "", {"out.65d"}, true},
     {"empty pipe on /dev/stdin", nullptr, {"-l300", "/dev/stdin", "out.65d"}, true, "", 1,
-     "SpinLoad: input file is empty!\r\n", {}},
+     "SpinLoad: input file is empty!\r\n", {}, true},
     {"10 GB sparse file", [](const TempDir& d) { make_sparse(d.file("huge.bin"), off_t(10) << 30); },
      {"-l300", "huge.bin"}, false, "", 1, TOO_BIG, {}},
     {"output in a missing directory", nullptr, {"-l300", "in.bin", "missing/out.65d"}, false, "", 1,
@@ -82,22 +83,23 @@ const HostileCase CASES[] = {
     {"output is a directory", [](const TempDir& d) { fs::create_directory(d.path() / "outdir"); },
      {"-o", "-l300", "in.bin", "outdir"}, false, "", 1, "SpinLoad: Can't open 'outdir' for output.\r\n", {}},
     {"-o onto /dev/full", nullptr, {"-o", "-l300", "in.bin", "/dev/full"}, false, "", 1,
-     "SpinLoad: Can't write '/dev/full'.\r\n", {}},
+     "SpinLoad: Can't write '/dev/full'.\r\n", {}, true},
     {"300-character input component", nullptr, {"-l300", LONG_COMPONENT + ".bin"}, false, "", 255,
      "SpinLoad: Can't open '" + LONG_COMPONENT + ".bin' for input.\r\n", {}},
     {"300-character output component", nullptr, {"-l300", "in.bin", LONG_COMPONENT}, false, "", 1,
      "SpinLoad: Can't open '" + LONG_COMPONENT + "' for output.\r\n", {}},
     {"arguments that are not UTF-8", nullptr, {"-l300", "-n\xFF\xFE\x80", "in.bin", "\xFF\xFE.65d"}, false, "", 0, "",
-     {"\xFF\xFE.65d"}},
-    {"unknown argument that is not UTF-8", nullptr, {"-\xFF"}, false, "", 1, " Unknown argument:-\xFF\r\n", {}},
-    {"100 KB label", nullptr, {"-l300", "-n" + HUGE_ARGUMENT, "in.bin"}, false, "", 0, "", {"in.65d"}},
+     {"\xFF\xFE.65d"}, true},
+    {"unknown argument that is not UTF-8", nullptr, {"-\xFF"}, false, "", 1, " Unknown argument:-\xFF\r\n", {}, true},
+    {"100 KB label", nullptr, {"-l300", "-n" + HUGE_ARGUMENT, "in.bin"}, false, "", 0, "", {"in.65d"}, true},
     {"100 KB file name", nullptr, {"-l300", HUGE_ARGUMENT}, false, "", 255,
-     "SpinLoad: Can't open '" + HUGE_ARGUMENT + "' for input.\r\n", {}},
+     "SpinLoad: Can't open '" + HUGE_ARGUMENT + "' for input.\r\n", {}, true},
     {"10,000 arguments", nullptr, many_arguments(), false, "", 0, "", {"in.65d"}},
 };
 
-TEST(Hostile, SpinLoadFailsCleanly) {
+void run_hostile_cases(bool posix_only) {
     for (const HostileCase& c : CASES) {
+        if (c.posix_only != posix_only) continue;
         SCOPED_TRACE(c.name);
         TempDir dir;
         write_file(dir.file("in.bin"), pattern_bytes(1000));
@@ -132,6 +134,12 @@ TEST(Hostile, SpinLoadFailsCleanly) {
         for (const std::string& name : c.new_files) EXPECT_EQ(read_file(dir.file(name)).size(), 92160u) << name;
     }
 }
+
+TEST(Hostile, SpinLoadFailsCleanly) { run_hostile_cases(false); }
+
+// Devices, pipes, names that are not UTF-8 and arguments longer than a
+// Windows command line can be: POSIX only.
+TEST(Hostile, PosixOnlyInputs) { run_hostile_cases(true); }
 
 // A FIFO has a writer on the other end; the run reads it like a pipe.
 TEST(Hostile, FifoInput) {
@@ -189,6 +197,44 @@ TEST(Hostile, FailedWriteNeverDamages) {
             EXPECT_EQ(read_file(dir.file("old.65d")), old_image);
         }
         EXPECT_EQ(dir.listing(), names_before);
+    }
+}
+
+// Every spindisk command refuses a file that is not a whole image with the
+// same clear message, creates nothing and changes nothing.
+TEST(Hostile, SpindiskRefusesBrokenImages) {
+    const std::string sizes = "an image is 92160 bytes (5.25-inch) or 295680 bytes (8-inch)\n";
+    struct ImageCase { const char* name; size_t size; std::string err; };
+    const ImageCase images[] = {
+        {"truncated", 92159, "spindisk: 'bad.65d' is 92159 bytes; " + sizes},
+        {"empty", 0, "spindisk: 'bad.65d' is 0 bytes; " + sizes},
+        {"wrong size", 1000, "spindisk: 'bad.65d' is 1000 bytes; " + sizes},
+        {"one byte too long", 295681, "spindisk: 'bad.65d' is 295681 bytes; " + sizes},
+    };
+    const std::vector<std::vector<std::string>> commands = {
+        {"list", "bad.65d"},
+        {"list", "--json", "bad.65d"},
+        {"extract", "bad.65d", "out.bin"},
+        {"boot", "bad.65d"},
+        {"hfe", "bad.65d", "out.hfe"},
+    };
+    for (const ImageCase& image : images) {
+        for (const auto& command : commands) {
+            SCOPED_TRACE(std::string(image.name) + ": " + command[0]);
+            TempDir dir;
+            const Bytes bytes = pattern_bytes(image.size, 4);
+            write_file(dir.file("bad.65d"), bytes);
+            std::vector<std::string> args = command;
+            args.insert(args.begin(), spindisk_binary());
+            ProcessOptions options;
+            options.working_directory = dir.path().string();
+            const ProcessResult r = run_process(args, options);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_EQ(r.err, image.err);
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(read_file(dir.file("bad.65d")), bytes);
+            EXPECT_EQ(dir.listing(), std::vector<std::string>{"bad.65d"});
+        }
     }
 }
 
