@@ -18,8 +18,9 @@
 
 const char BOOT_USAGE[] =
     "Usage: spindisk boot IMAGE [OPTIONS]\n"
-    "Boots IMAGE from reset on a simulated OSI machine (6502, 6821 PIA, 6850\n"
-    "ACIA, a drive that turns in emulated time) and reports whether the\n"
+    "Boots IMAGE (a .65d image, or an HFE file as spindisk hfe writes) from\n"
+    "reset on a simulated OSI machine (6502, 6821 PIA, 6850 ACIA, a drive that\n"
+    "turns in emulated time) and reports whether the\n"
     "program started, when, and for each track read: the pages and addresses\n"
     "stored, the revolutions it took, bytes lost to overruns and read-back\n"
     "errors.\n"
