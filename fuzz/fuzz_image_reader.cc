@@ -10,7 +10,7 @@
 
 #include "disk/image_reader.h"
 #include "disk/listing.h"
-#include "image/image_builder.h"
+#include "fuzz_image_input.h"
 
 namespace {
 
@@ -36,29 +36,10 @@ void examine(const uint8_t* bytes, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     examine(data, size);
-    if (geometry_for_image_size(size) || size < 6) return 0;
+    if (geometry_for_image_size(size)) return 0;
 
-    // Header: format, load address, program length; then program bytes;
-    // then (offset high, middle, low, value) patches.
-    ImageOptions options;
-    options.format = (data[0] & 1) ? DiskFormat::full : DiskFormat::mini;
-    options.raw_boot = (data[0] & 2) != 0;
-    options.load_address = data[1] << 8 | data[2];
-    options.exec_address = options.load_address;
-    if (data[0] & 4) options.label = {'F', 'U', 'Z', 'Z'};
-    const DiskGeometry& g = geometry_for(options.format);
-    const size_t limit = options.raw_boot ? max_input_raw(g) : max_input_loader(g);
-    size_t length = static_cast<size_t>(data[3] << 8 | data[4]) % limit + 1;
-    length = std::min(length, size - 5);
-    if (length == 0) return 0;
-    const ProgramBytes program(data + 5, data + 5 + length);
-    DiskImage image;
-    require(allocate_image(g, image));
-    build_image(options, g, program, image);
-    for (size_t at = 5 + length; at + 4 <= size; at += 4) {
-        const size_t offset = (static_cast<size_t>(data[at]) << 16 | data[at + 1] << 8 | data[at + 2]) % image.size;
-        image.bytes[offset] = data[at + 3];
-    }
-    examine(image.bytes.get(), image.size);
+    FuzzImage made;
+    if (!fuzz_image_from_input(data, size, 0, 0, made)) return 0;
+    examine(made.image.bytes.get(), made.image.size);
     return 0;
 }
