@@ -56,7 +56,6 @@ constexpr double MAX_SECONDS = 3600.0;
 constexpr double MAX_RUN_MS = 60000.0;
 constexpr double DEFAULT_SCREEN_RUN_MS = 100.0;
 constexpr double MICROSECONDS_PER_SECOND = 1e6;
-constexpr double SECONDS_PER_MINUTE = 60.0;
 
 // The settings the command line may change; unset ones take the disk's defaults.
 struct BootOptions {
@@ -136,7 +135,7 @@ LoadStatus load_boot_disk(const std::string& path, const BootOptions& options, B
     // An HFE file carries its own timing; it is played as it stands.
     if (bytes.size() >= HFE_SIGNATURE_SIZE && std::memcmp(bytes.data(), HFE_SIGNATURE, HFE_SIGNATURE_SIZE) == 0) {
         if (hfe_to_signal(bytes, disk.signal, error)) return LoadStatus::ok;
-        error = "'" + path + "': " + error;
+        error = quoted_name(path) + ": " + error;
         return LoadStatus::failed;
     }
     const DiskGeometry* geometry = geometry_for_image_size(bytes.size());
@@ -146,7 +145,7 @@ LoadStatus load_boot_disk(const std::string& path, const BootOptions& options, B
     }
     SignalTiming timing = default_signal_timing(geometry->format);
     if (options.has_lead_in_us) {
-        const double revolution_us = SECONDS_PER_MINUTE / timing.rpm * MICROSECONDS_PER_SECOND;
+        const double revolution_us = revolution_microseconds(timing);
         if (options.lead_in_us >= revolution_us) {
             error = "--lead-in-us must be shorter than a revolution (" +
                     std::to_string(static_cast<long long>(revolution_us)) + " us)";
@@ -193,7 +192,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     if (loaded == LoadStatus::bad_option) return usage_error(COMMAND_NAME, error);
     if (loaded == LoadStatus::failed) return command_error(error);
     if (disk.signal.tracks.empty() || disk.signal.tracks[0].bits.empty() || !(disk.signal.bit_rate >= 1)) {
-        return command_error("'" + options.image_path + "' holds no tracks to boot from");
+        return command_error(quoted_name(options.image_path) + " holds no tracks to boot from");
     }
 
     std::vector<uint8_t> program;

@@ -16,6 +16,9 @@ struct CommandOutput {
     int status = STATUS_SUCCESS;
 };
 
+// A file name as messages show it: 'name'.
+std::string quoted_name(const std::string& name);
+
 // A failure with one message line: "spindisk: <message>\n".
 CommandOutput command_error(const std::string& message, int status = STATUS_FAILURE);
 

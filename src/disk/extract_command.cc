@@ -35,8 +35,6 @@ constexpr unsigned char FIRST_PRINTABLE = 0x20;
 constexpr unsigned char LAST_PRINTABLE = 0x7E;
 constexpr char LABEL_QUOTE = '"';  // SpinLoad ends a -n label at a double quote
 
-std::string quoted(const std::string& name) { return "'" + name + "'"; }
-
 bool shell_safe(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
            std::string("_./:@%+=,-").find(c) != std::string::npos;
@@ -136,15 +134,15 @@ CommandOutput run_extract(const std::vector<std::string>& args) {
     if (!file.error.empty()) return command_error(file.error);
     const ImageFacts& facts = file.facts;
     if (facts.boot.mode == BootMode::unknown) {
-        return command_error(quoted(image_name) + " has unknown boot code (boot header " +
+        return command_error(quoted_name(image_name) + " has unknown boot code (boot header " +
                              boot_header_text(facts.boot) + "); there is no program to extract");
     }
     std::vector<uint8_t> program = program_bytes(facts, file.bytes.data(), file.bytes.size());
-    if (program.empty()) return command_error(quoted(image_name) + " holds no program");
+    if (program.empty()) return command_error(quoted_name(image_name) + " holds no program");
     if (cut) {
         if (wanted > program.size()) {
             return usage_error("extract", "--size " + std::to_string(wanted) + " is more than the " +
-                                              std::to_string(program.size()) + " bytes on " + quoted(image_name));
+                                              std::to_string(program.size()) + " bytes on " + quoted_name(image_name));
         }
         program.resize(static_cast<size_t>(wanted));
     }
@@ -152,20 +150,20 @@ CommandOutput run_extract(const std::vector<std::string>& args) {
     OutputFile output;
     switch (open_output(out_name, parsed.has("force"), output)) {
         case OutputOpen::exists:
-            return command_error(quoted(out_name) + " exists (use --force to overwrite)");
+            return command_error(quoted_name(out_name) + " exists (use --force to overwrite)");
         case OutputOpen::cannot_open:
-            return command_error("cannot open " + quoted(out_name) + " for writing");
+            return command_error("cannot open " + quoted_name(out_name) + " for writing");
         case OutputOpen::ok:
             break;
     }
     if (!finish_output(output, program.data(), program.size())) {
-        return command_error("cannot write " + quoted(out_name));
+        return command_error("cannot write " + quoted_name(out_name));
     }
 
     CommandOutput result;
     std::string note;
     const std::string options = rebuild_options(facts, note);
-    result.out = "wrote " + std::to_string(program.size()) + " bytes to " + quoted(out_name) + "\n";
+    result.out = "wrote " + std::to_string(program.size()) + " bytes to " + quoted_name(out_name) + "\n";
     result.out += boot_summary(facts) + ": SpinLoad" + options + " " + input_word(out_name) + "\n";
     if (facts.boot.mode == BootMode::raw && !cut && facts.boot.min_input_size > 0) {
         note += "note: the image does not record the code's exact length: SpinLoad -t wrote " +

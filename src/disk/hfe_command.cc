@@ -37,7 +37,6 @@ const char LEAD_IN_OPTION[] = "lead-in-us";
 const char ALLOW_TRUNCATION_OPTION[] = "allow-truncation";
 const char FORCE_OPTION[] = "force";
 
-constexpr double MICROSECONDS_PER_MINUTE = 60e6;
 constexpr double BITS_PER_KBIT = 1000.0;
 
 // The index pulse of the drive the simulator models. The loader waits for
@@ -53,8 +52,6 @@ std::string number_text(double value) {
     if (text.back() == '.') text.pop_back();
     return text;
 }
-
-std::string quoted(const std::string& name) { return "'" + name + "'"; }
 
 // Tracks that lose non-zero bytes, as "3, 4, 5".
 std::string dropping_tracks(const SignalLayoutReport& report, size_t& dropped) {
@@ -90,7 +87,7 @@ CommandOutput run_hfe(const std::vector<std::string>& args) {
         return usage_error(COMMAND_NAME, parsed.positional.empty() ? "missing IMAGE and OUT.hfe" : "missing OUT.hfe");
     }
     if (parsed.positional.size() > 2) {
-        return usage_error(COMMAND_NAME, "unexpected argument " + quoted(parsed.positional[2]));
+        return usage_error(COMMAND_NAME, "unexpected argument " + quoted_name(parsed.positional[2]));
     }
     const std::string& image_name = parsed.positional[0];
     const std::string& out_name = parsed.positional[1];
@@ -99,7 +96,7 @@ CommandOutput run_hfe(const std::vector<std::string>& args) {
     const bool lead_in_given = parsed.has(LEAD_IN_OPTION);
     if (lead_in_given && !parse_decimal(parsed.values.at(LEAD_IN_OPTION), lead_in_us)) {
         return usage_error(COMMAND_NAME, "--lead-in-us needs a number of microseconds, not " +
-                                             quoted(parsed.values.at(LEAD_IN_OPTION)));
+                                             quoted_name(parsed.values.at(LEAD_IN_OPTION)));
     }
 
     CommandOutput output;
@@ -110,7 +107,7 @@ CommandOutput run_hfe(const std::vector<std::string>& args) {
 
     SignalTiming timing = default_signal_timing(geometry->format);
     if (lead_in_given) timing.lead_in_us = lead_in_us;
-    const double revolution_us = MICROSECONDS_PER_MINUTE / timing.rpm;
+    const double revolution_us = revolution_microseconds(timing);
     if (timing.lead_in_us >= revolution_us) {
         return usage_error(COMMAND_NAME, "--lead-in-us must be shorter than one revolution (" +
                                              number_text(revolution_us) + " us)");
@@ -133,7 +130,7 @@ CommandOutput run_hfe(const std::vector<std::string>& args) {
     std::string error;
     HfeLayout layout;
     if (!hfe_layout_for(signal, layout, error) || !signal_to_hfe(signal, file, error)) {
-        return command_error("cannot lay out " + quoted(image_name) + " as HFE: " + error);
+        return command_error("cannot lay out " + quoted_name(image_name) + " as HFE: " + error);
     }
 
     OutputFile out;
@@ -141,11 +138,11 @@ CommandOutput run_hfe(const std::vector<std::string>& args) {
         case OutputOpen::ok:
             break;
         case OutputOpen::exists:
-            return command_error(quoted(out_name) + " exists; use --force to overwrite it");
+            return command_error(quoted_name(out_name) + " exists; use --force to overwrite it");
         case OutputOpen::cannot_open:
-            return command_error("cannot open " + quoted(out_name) + " for output");
+            return command_error("cannot open " + quoted_name(out_name) + " for output");
     }
-    if (!finish_output(out, file.data(), file.size())) return command_error("cannot write " + quoted(out_name));
+    if (!finish_output(out, file.data(), file.size())) return command_error("cannot write " + quoted_name(out_name));
 
     if (timing.lead_in_us < index_pulse_us(geometry->format)) {
         output.err += "spindisk: warning: the lead-in of " + lead_in_text + " is shorter than the index pulse (" +

@@ -3,6 +3,8 @@
 // the commands' one helper that reads an image file.
 #include "disk/image_reader.h"
 
+#include "disk/command.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -422,26 +424,25 @@ std::string valid_image_sizes() {
 }  // namespace
 
 std::string file_read_error(WholeFileStatus status, const std::string& name, uint64_t limit) {
-    const std::string quoted = "'" + name + "'";
     switch (status) {
         case WholeFileStatus::cannot_open: {
             std::error_code error;
             const std::filesystem::path path = path_from_argument(name);
-            if (std::filesystem::is_directory(path, error)) return quoted + " is a directory, not a file";
-            if (!std::filesystem::exists(path, error) && !error) return "cannot open " + quoted + ": no such file";
-            return "cannot open " + quoted;
+            if (std::filesystem::is_directory(path, error)) return quoted_name(name) + " is a directory, not a file";
+            if (!std::filesystem::exists(path, error) && !error) return "cannot open " + quoted_name(name) + ": no such file";
+            return "cannot open " + quoted_name(name);
         }
         case WholeFileStatus::too_big:
-            return quoted + " is more than " + std::to_string(limit) + " bytes";
+            return quoted_name(name) + " is more than " + std::to_string(limit) + " bytes";
         case WholeFileStatus::read_failed:
         case WholeFileStatus::ok:
             break;
     }
-    return "cannot read " + quoted;
+    return "cannot read " + quoted_name(name);
 }
 
 std::string image_size_error(const std::string& name, uint64_t size) {
-    return "'" + name + "' is " + std::to_string(size) + " bytes; " + valid_image_sizes();
+    return quoted_name(name) + " is " + std::to_string(size) + " bytes; " + valid_image_sizes();
 }
 
 ImageFile load_image_file(const std::string& name) {

@@ -34,6 +34,8 @@ std::string program_usage() {
 
 }  // namespace
 
+std::string quoted_name(const std::string& name) { return "'" + name + "'"; }
+
 CommandOutput command_error(const std::string& message, int status) {
     CommandOutput output;
     output.err = "spindisk: " + message + "\n";

@@ -78,3 +78,7 @@ DiskSignal image_to_signal(const DiskGeometry& g, const uint8_t* image, const Si
     }
     return signal;
 }
+
+double revolution_microseconds(const SignalTiming& timing) {
+    return SECONDS_PER_MINUTE * MICROSECONDS_PER_SECOND / timing.rpm;
+}

@@ -27,6 +27,10 @@ struct SignalTiming {
 // 125000 bit/s, 300 rpm, 11700 us lead-in (5.25-inch) or 250000, 360, 3200 (8-inch).
 SignalTiming default_signal_timing(DiskFormat format);
 
+// One revolution in microseconds: 200000 at 300 rpm, 166667 at 360. A lead-in
+// must be shorter, or no byte of the track would ever pass the head.
+double revolution_microseconds(const SignalTiming& timing);
+
 // Lays each slot's bytes out as back-to-back 11-bit frames (start 0, 8 data
 // bits LSB first, even parity, stop 1) from lead_in after the index, idle (1)
 // elsewhere; bits per revolution = round(bit_rate*60/rpm) (25000 / 41667).
