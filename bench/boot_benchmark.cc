@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/options.h"
+#include "image/image_options.h"
 #include "image/geometry.h"
 #include "image/image_builder.h"
+#include "disk/boot_disk_facts.h"
 #include "sim/boot_run.h"
-#include "sim/disk_signal.h"
+#include "format/signal_encoder.h"
 
 namespace {
 

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "fuzz_image_input.h"
+#include "disk/boot_disk_facts.h"
 #include "sim/boot_run.h"
-#include "sim/disk_signal.h"
+#include "format/signal_encoder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "disk/image_reader.h"
-#include "disk/listing.h"
+#include "spindisk/listing.h"
 #include "fuzz_image_input.h"
 
 namespace {

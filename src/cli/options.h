@@ -6,21 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image/geometry.h"
-
-constexpr size_t LABEL_MAX_CHARACTERS = 384;  // 64 directory entries of six
-
-struct ImageOptions {
-    DiskFormat format = DiskFormat::mini;
-    bool raw_boot = false;
-    bool overwrite = false;
-    int32_t load_address = -1;  // -1: not given
-    int32_t exec_address = -1;  // -1: not given
-    std::vector<uint8_t> label; // one byte per character: its code's low 8 bits
-    std::string input_path;
-    bool has_output_path = false;
-    std::string output_path;
-};
+#include "image/image_options.h"
 
 enum class ParseOutcome { ready, no_arguments, unknown_argument, missing_load_address, no_input };
 

@@ -63,7 +63,6 @@ int run(const std::vector<std::string>& args) {
     }
     ImageOptions options = parsed.options;
     const DiskGeometry& geometry = geometry_for(options.format);
-    if (options.exec_address == -1) options.exec_address = options.load_address;
 
     // Reading one byte past the loader limit is enough to know "too big".
     const uint64_t loader_limit = max_input_loader(geometry);

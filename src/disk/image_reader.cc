@@ -1,9 +1,6 @@
 // Reading an image: the boot track, the loader's walk over the data tracks,
-// the program they add up to, the directory label and the warnings; and
-// the commands' one helper that reads an image file.
+// the program they add up to, the directory label and the warnings.
 #include "disk/image_reader.h"
-
-#include "disk/command.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -410,50 +407,4 @@ std::vector<uint8_t> program_bytes(const ImageFacts& facts, const uint8_t* bytes
         program.insert(program.end(), from, from + length);
     }
     return program;
-}
-
-namespace {
-
-std::string valid_image_sizes() {
-    const DiskGeometry& mini = geometry_for(DiskFormat::mini);
-    const DiskGeometry& full = geometry_for(DiskFormat::full);
-    return "an image is " + std::to_string(mini.image_size) + " bytes (" + mini.name + ") or " +
-           std::to_string(full.image_size) + " bytes (" + full.name + ")";
-}
-
-}  // namespace
-
-std::string file_read_error(WholeFileStatus status, const std::string& name, uint64_t limit) {
-    switch (status) {
-        case WholeFileStatus::cannot_open: {
-            std::error_code error;
-            const std::filesystem::path path = path_from_argument(name);
-            if (std::filesystem::is_directory(path, error)) return quoted_name(name) + " is a directory, not a file";
-            if (!std::filesystem::exists(path, error) && !error) return "cannot open " + quoted_name(name) + ": no such file";
-            return "cannot open " + quoted_name(name);
-        }
-        case WholeFileStatus::too_big:
-            return quoted_name(name) + " is more than " + std::to_string(limit) + " bytes";
-        case WholeFileStatus::read_failed:
-        case WholeFileStatus::ok:
-            break;
-    }
-    return "cannot read " + quoted_name(name);
-}
-
-std::string image_size_error(const std::string& name, uint64_t size) {
-    return quoted_name(name) + " is " + std::to_string(size) + " bytes; " + valid_image_sizes();
-}
-
-ImageFile load_image_file(const std::string& name) {
-    ImageFile file;
-    const WholeFileStatus status = read_whole_file(name, IMAGE_FILE_READ_LIMIT, file.bytes);
-    if (status != WholeFileStatus::ok) {
-        file.error = file_read_error(status, name, IMAGE_FILE_READ_LIMIT);
-        if (status == WholeFileStatus::too_big) file.error += "; " + valid_image_sizes();
-        return file;
-    }
-    file.facts = read_image(file.bytes.data(), file.bytes.size());
-    if (!file.facts.geometry) file.error = image_size_error(name, file.bytes.size());
-    return file;
 }

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "fileio/input_file.h"
 #include "image/geometry.h"
 
 enum class BootMode { loader, raw, unknown };
@@ -118,21 +117,3 @@ std::vector<uint8_t> program_bytes(const ImageFacts& facts, const uint8_t* bytes
 
 // "$0300": how listings and messages write an address.
 std::string format_address(uint16_t address);
-
-// For the commands: an image file read whole and looked at. The only file
-// access in this reader; read_image itself stays pure for the fuzzer.
-struct ImageFile {
-    std::vector<uint8_t> bytes;
-    ImageFacts facts;
-    std::string error;  // non-empty: why there is no image, for "spindisk: <error>"
-};
-
-// Files of more than this are not read; the message still names the sizes.
-constexpr uint64_t IMAGE_FILE_READ_LIMIT = 1024 * 1024;
-
-ImageFile load_image_file(const std::string& name);
-
-// The messages every command gives for a file it could not read, and for a
-// file whose size is no image's ("... is 1000 bytes; an image is ...").
-std::string file_read_error(WholeFileStatus status, const std::string& name, uint64_t limit);
-std::string image_size_error(const std::string& name, uint64_t size);

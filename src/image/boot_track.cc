@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "image/boot_track.h"
-#include "image/image_builder.h"
 #include "loader/boot_loader.h"
 
 void write_boot_track(const ImageOptions& options, const DiskGeometry& geometry,

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/disk_image.h"
+#include "image/image_options.h"
+
 constexpr size_t BOOT_HEADER_ADDRESS_HIGH = 0;
 constexpr size_t BOOT_HEADER_ADDRESS_LOW = 1;
 constexpr size_t BOOT_HEADER_PAGE_COUNT = 2;
@@ -15,3 +18,8 @@ constexpr uint8_t BOOT_LOADER_PAGES = 2;
 // execution address; and that address.
 bool holds_boot_loader(const uint8_t* slot, size_t size);
 uint16_t loader_exec_address(const uint8_t* slot);
+
+// Track 0 in loader mode: the boot header and the loader with its final
+// jump patched; with raw_boot, the boot header and the program itself.
+void write_boot_track(const ImageOptions& options, const DiskGeometry& geometry,
+                      const ProgramBytes& program, DiskImage& image);

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "image/data_tracks.h"
-#include "image/image_builder.h"
 
 void write_data_tracks(const ImageOptions& options, const DiskGeometry& geometry,
                        const ProgramBytes& program, DiskImage& image) {

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/disk_image.h"
+#include "image/image_options.h"
+
 constexpr uint8_t DATA_SECTOR_NUMBER = 0x01;
 constexpr size_t DATA_SECTOR_MARK_OFFSET = 4;
 constexpr size_t DATA_SECTOR_NUMBER_OFFSET = 5;
@@ -19,3 +22,7 @@ constexpr size_t LOAD_HEADER_SIZE = 3;
 constexpr uint8_t load_page_count(size_t chunk) {
     return chunk == 0 ? 0 : static_cast<uint8_t>((chunk + LOAD_HEADER_SIZE + 255) / 256);
 }
+
+// Tracks 1 to n carry the program's chunks, track n + 1 the terminator.
+void write_data_tracks(const ImageOptions& options, const DiskGeometry& geometry,
+                       const ProgramBytes& program, DiskImage& image);

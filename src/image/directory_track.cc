@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "image/image_builder.h"
 
 namespace {
 

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/disk_image.h"
+#include "image/image_options.h"
+
 constexpr size_t DIRECTORY_ENTRY_COUNT = 64;
 constexpr size_t DIRECTORY_ENTRIES_PER_SECTOR = 32;
 constexpr size_t DIRECTORY_ENTRY_SIZE = 8;
@@ -32,3 +35,8 @@ constexpr size_t directory_entry_offset(size_t entry) {
 }
 
 extern const std::array<uint8_t, DIRECTORY_SIZE> DIRECTORY_TEMPLATE;
+
+// The OS-65D directory with the default label or the options' label;
+// data_tracks tells whether the program reaches the directory's track.
+void write_directory_track(const ImageOptions& options, const DiskGeometry& geometry,
+                           int data_tracks, DiskImage& image);

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <new>
 
+#include "image/boot_track.h"
+#include "image/data_tracks.h"
+#include "image/directory_track.h"
+
 bool allocate_image(const DiskGeometry& geometry, DiskImage& image) {
     image.bytes.reset(new (std::nothrow) uint8_t[geometry.image_size]);
     image.size = image.bytes ? geometry.image_size : 0;
@@ -14,11 +18,6 @@ void format_tracks(const DiskGeometry& geometry, DiskImage& image) {
     for (int track = 1; track <= geometry.last_track; track++) {
         write_track_header(image.slot(geometry, track), track);
     }
-}
-
-uint16_t effective_exec_address(const ImageOptions& options) {
-    const int32_t exec = options.exec_address >= 0 ? options.exec_address : options.load_address;
-    return static_cast<uint16_t>(exec);
 }
 
 void build_image(const ImageOptions& options, const DiskGeometry& geometry,

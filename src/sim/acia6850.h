@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "sim/serial_frame.h"
+#include "signal/serial_frame.h"
 
 // Register offsets from the ACIA's base address ($C010).
 constexpr uint16_t ACIA_CONTROL_STATUS = 0;

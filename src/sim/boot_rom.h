@@ -18,6 +18,8 @@ constexpr uint16_t ROM_RESET_ENTRY = 0xFF00;
 // that never come, so a run ends when the CPU gets there.
 constexpr uint16_t ROM_MONITOR_ENTRY = 0xFE00;
 constexpr uint16_t ROM_MONITOR_WARM_ENTRY = 0xFE0B;
+// Where the ROM jumps once track 0 is in memory: the boot track's code.
+constexpr uint16_t ROM_BOOT_TRACK_ENTRY = 0x2200;
 // Non-zero on video-console machines, which this one is.
 constexpr uint16_t ROM_CONSOLE_FLAG = 0xFE01;
 

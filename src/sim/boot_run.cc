@@ -4,13 +4,9 @@
 
 #include <memory>
 
-#include "loader/boot_loader.h"
 #include "sim/machine.h"
 
 namespace {
-
-// The loader's final jump, once its body runs in page zero: $00F1.
-constexpr uint16_t LOADER_FINAL_JUMP_ADDRESS = LOADER_FINAL_JUMP_OFFSET - LOADER_BODY_OFFSET;
 
 constexpr double MILLISECONDS_PER_SECOND = 1000.0;
 constexpr size_t ADDRESS_SPACE = 0x10000;
@@ -80,8 +76,8 @@ BootOutcome outcome_at_limit(const Machine& m) {
 // The boot proper, up to the start or a failure.
 BootOutcome run_boot_phases(Machine& m, const BootDiskFacts& facts, uint64_t limit, BootReport& report) {
     std::vector<uint8_t> watch(ADDRESS_SPACE, 0);
-    watch[BOOT_LOAD_ADDRESS] |= WATCH_BOOT_TRACK;
-    if (facts.loader) watch[LOADER_FINAL_JUMP_ADDRESS] |= WATCH_FINAL_JUMP;
+    watch[ROM_BOOT_TRACK_ENTRY] |= WATCH_BOOT_TRACK;
+    if (facts.loader) watch[facts.final_jump_address] |= WATCH_FINAL_JUMP;
     watch[facts.start_address] |= WATCH_START;
     watch[ROM_RESET_ENTRY] |= WATCH_RESET;
     watch[ROM_MONITOR_ENTRY] |= WATCH_MONITOR;
@@ -144,10 +140,10 @@ BootSettings default_boot_settings(DiskFormat format) {
     return settings;
 }
 
-BootReport simulate_boot(const DiskSignal& disk, const BootSettings& settings) {
+BootReport run_boot(const DiskSignal& disk, const BootDiskFacts& facts, const BootSettings& settings) {
     BootReport report;
     report.settings = settings;
-    report.facts = examine_boot_disk(disk);
+    report.facts = facts;
     report.format = disk.format;
     if (disk.tracks.empty() || !(disk.bit_rate >= 1) || settings.cpu_hz == 0) return report;
     auto machine = std::make_unique<Machine>();

@@ -6,9 +6,20 @@
 #include <vector>
 
 #include "sim/cpu6502.h"
-#include "sim/disk_facts.h"
-#include "sim/disk_signal.h"
+#include "signal/disk_signal.h"
 #include "sim/track_visit.h"
+
+// What the boot is told about the disk, so that it knows when the program
+// has started; the disk side works it out.
+struct BootDiskFacts {
+    uint16_t boot_address = 0;  // from the boot header on track 0
+    uint8_t boot_pages = 0;
+    bool loader = false;        // track 0 carries SpinLoad's loader
+    uint16_t final_jump_address = 0;  // loader: where its final jump runs; the start counts after it
+    uint16_t start_address = 0; // loader: its patched jump; otherwise where the ROM jumps ($2200)
+    bool has_load_address = false;
+    uint16_t load_address = 0;  // loader: track 1's load header; otherwise the boot header's
+};
 
 enum class BootOutcome {
     started,
@@ -59,9 +70,9 @@ struct BootReport {
 };
 
 // The program counts as started when the CPU reaches its start address
-// after the boot: for SpinLoad's loader the patched jump's target once the
-// loader's final jump has run, for any other boot track $2200 once the ROM
-// has jumped there. The disk needs at least one track.
-BootReport simulate_boot(const DiskSignal& disk, const BootSettings& settings);
+// after the boot: for a loader the start address once the loader's final
+// jump has run, for any other boot track $2200 once the ROM has jumped
+// there. The disk needs at least one track.
+BootReport run_boot(const DiskSignal& disk, const BootDiskFacts& facts, const BootSettings& settings);
 
 double report_seconds(const BootReport& report, uint64_t cycles);

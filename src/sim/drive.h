@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "sim/acia6850.h"
-#include "sim/disk_signal.h"
+#include "signal/disk_signal.h"
 
 // Port A inputs from the drive (a signal is active when low).
 constexpr uint8_t DRIVE_NOT_READY = 0x01;

@@ -10,7 +10,7 @@
 #include "sim/bit_clock.h"
 #include "sim/boot_rom.h"
 #include "sim/cpu6502.h"
-#include "sim/disk_signal.h"
+#include "signal/disk_signal.h"
 #include "sim/drive.h"
 #include "sim/pia6821.h"
 #include "sim/track_visit.h"

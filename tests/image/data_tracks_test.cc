@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "image/data_tracks.h"
 #include "image_fixture.h"
 
 namespace {

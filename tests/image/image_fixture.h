@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/options.h"
+#include "image/image_options.h"
 #include "image/image_builder.h"
 #include "support/temp_dir.h"
 

@@ -6,12 +6,13 @@
 #include <ostream>
 #include <string>
 
-#include "cli/options.h"
+#include "image/image_options.h"
 #include "image/geometry.h"
 #include "image/image_builder.h"
-#include "sim/boot_report.h"
+#include "spindisk/boot_report.h"
+#include "disk/boot_disk_facts.h"
 #include "sim/boot_run.h"
-#include "sim/disk_signal.h"
+#include "format/signal_encoder.h"
 #include "support/temp_dir.h"
 
 namespace {

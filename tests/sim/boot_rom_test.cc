@@ -5,10 +5,12 @@
 #include <cmath>
 #include <memory>
 
-#include "cli/options.h"
+#include "image/image_options.h"
+#include "format/signal_encoder.h"
 #include "image/geometry.h"
 #include "image/image_builder.h"
 #include "sim/boot_rom.h"
+#include "disk/boot_disk_facts.h"
 #include "sim/boot_run.h"
 #include "sim/machine.h"
 

@@ -6,7 +6,7 @@
 
 #include "sim/boot_rom.h"
 #include "sim/machine.h"
-#include "sim/serial_frame.h"
+#include "signal/serial_frame.h"
 
 namespace {
 

@@ -1,0 +1,327 @@
+// Checking the program, reading the screen, and writing the report.
+#include "spindisk/boot_report.h"
+
+#include <cstdio>
+
+#include "image/geometry.h"
+#include "loader/boot_loader.h"
+#include "spindisk/json_writer.h"
+
+namespace {
+
+constexpr size_t SCREEN_ROWS = 32;
+constexpr size_t MINI_SCREEN_COLUMNS = 32;  // Superboard II / C1P
+constexpr size_t FULL_SCREEN_COLUMNS = 64;  // the 2 MHz boards of the 8-inch machines
+constexpr char FIRST_PRINTABLE = 0x20;
+constexpr char LAST_PRINTABLE = 0x7E;
+constexpr char UNPRINTABLE = '.';
+constexpr double MILLISECONDS_PER_SECOND = 1000.0;
+
+std::string hex2(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "$%02X", value & 0xFF);
+    return text;
+}
+
+std::string hex4(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "$%04X", value & 0xFFFF);
+    return text;
+}
+
+std::string fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string seconds_text(const BootReport& report, uint64_t cycles) {
+    return fixed(report_seconds(report, cycles), 2) + " s";
+}
+
+std::string milliseconds_text(const BootReport& report, uint64_t cycles) {
+    return fixed(report_seconds(report, cycles) * MILLISECONDS_PER_SECOND, 1) + " ms";
+}
+
+bool in_finish_patch(uint16_t address) {
+    return address >= LOADER_FINISH_PATCH_START && address <= LOADER_FINISH_PATCH_END;
+}
+
+const char* outcome_name(BootOutcome outcome) {
+    switch (outcome) {
+        case BootOutcome::started: return "started";
+        case BootOutcome::read_failure: return "read_failure";
+        case BootOutcome::monitor_entry: return "monitor_entry";
+        case BootOutcome::no_sector: return "no_sector";
+        case BootOutcome::undocumented_opcode: return "undocumented_opcode";
+        case BootOutcome::time_limit: return "time_limit";
+    }
+    return "time_limit";
+}
+
+const char* run_on_name(RunOnOutcome outcome) {
+    switch (outcome) {
+        case RunOnOutcome::not_run: return "not_run";
+        case RunOnOutcome::ran: return "ran";
+        case RunOnOutcome::monitor_entry: return "monitor_entry";
+        case RunOnOutcome::reset: return "reset";
+        case RunOnOutcome::undocumented_opcode: return "undocumented_opcode";
+    }
+    return "not_run";
+}
+
+std::string boot_track_text(const BootReport& report) {
+    const BootDiskFacts& facts = report.facts;
+    if (facts.loader) return "SpinLoad's loader, start address " + hex4(facts.start_address);
+    return "boot code, " + std::to_string(facts.boot_pages) + " pages for " + hex4(facts.boot_address) +
+           ", started at " + hex4(facts.start_address);
+}
+
+// Why the boot failed, in one sentence.
+std::string failure_text(const BootReport& report) {
+    const std::string when = " after " + seconds_text(report, report.end_cycle);
+    const std::string track = "track " + std::to_string(report.head_track);
+    switch (report.outcome) {
+        case BootOutcome::started:
+            break;
+        case BootOutcome::read_failure:
+            return "read failure on " + track + ": a jump through the reset vector" + when;
+        case BootOutcome::monitor_entry:
+            return "monitor entry at " + hex4(report.cpu.pc) + when + ", head on " + track;
+        case BootOutcome::no_sector:
+            return "no sector found on " + track + " within " + fixed(report.settings.max_seconds, 1) + " s";
+        case BootOutcome::undocumented_opcode:
+            return "undocumented opcode " + hex2(report.cpu.stop_opcode) + " at " + hex4(report.cpu.stop_address) +
+                   when + ", head on " + track;
+        case BootOutcome::time_limit:
+            return "not started within " + fixed(report.settings.max_seconds, 1) + " s (PC at " + hex4(report.cpu.pc) +
+                   ", head on " + track + ")";
+    }
+    return "";
+}
+
+std::string verdict_text(const BootReport& report, const ProgramCheck* program) {
+    if (report.outcome != BootOutcome::started) return "Boot failed: " + failure_text(report) + "\n";
+    const std::string started = "tarted at " + hex4(report.facts.start_address) + " after " +
+                                seconds_text(report, report.end_cycle) + " (" + std::to_string(report.end_cycle) +
+                                " cycles)";
+    std::vector<std::string> problems;
+    if (report.bytes_lost > 0) problems.push_back(std::to_string(report.bytes_lost) + " bytes were lost to overruns");
+    if (report.readback_errors > 0) {
+        problems.push_back(std::to_string(report.readback_errors) + " bytes failed the read-back");
+    }
+    if (program && program->checked && !program->intact) problems.push_back("the program is not intact");
+    if (problems.empty()) return "S" + started + "\n";
+    std::string text = "Boot failed: s" + started + ", but ";
+    for (size_t i = 0; i < problems.size(); i++) {
+        text += (i == 0 ? "" : i + 1 == problems.size() ? " and " : ", ") + problems[i];
+    }
+    return text + "\n";
+}
+
+std::string pad_left(const std::string& text, size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string pad_right(const std::string& text, size_t width) {
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+std::string stored_range(const TrackVisit& visit) {
+    const uint32_t length = visit_chunk_length(visit);
+    if (length == 0) return "-";
+    return hex4(visit.run_start) + "-" + hex4(visit.run_start + length - 1);
+}
+
+std::string visits_table(const BootReport& report) {
+    std::string text = "Track  Pages  Stored       Bytes  Revolutions  Lost  Read-back errors\n";
+    for (const TrackVisit& visit : report.visits) {
+        std::string errors = std::to_string(visit.readback_errors);
+        for (size_t i = 0; i < visit.readback_addresses.size(); i++) {
+            errors += (i == 0 ? " at " : " ") + hex4(visit.readback_addresses[i]);
+        }
+        if (visit.readback_errors > visit.readback_addresses.size()) errors += " ...";
+        text += pad_left(std::to_string(visit.track), 5) + pad_left(std::to_string(visit_pages(visit)), 7) + "  " +
+                pad_right(stored_range(visit), 11) + pad_left(std::to_string(visit_chunk_length(visit)), 7) +
+                pad_left(std::to_string(visit.index_pulses), 13) + pad_left(std::to_string(visit.bytes_lost), 6) +
+                "  " + errors + "\n";
+    }
+    return text;
+}
+
+std::string registers_text(const Cpu6502& cpu) {
+    return "A=" + hex2(cpu.a) + " X=" + hex2(cpu.x) + " Y=" + hex2(cpu.y) + " S=" + hex2(cpu.s) + " P=" + hex2(cpu.p) +
+           " PC=" + hex4(cpu.pc);
+}
+
+std::string program_text(const ProgramCheck& check) {
+    if (!check.checked) return "Program: not checked, the boot did not start it\n";
+    const std::string range = hex4(check.load_address) + "-" +
+                              hex4(static_cast<unsigned>(check.load_address + check.size - 1)) + " (" +
+                              std::to_string(check.size) + " bytes)";
+    std::string text;
+    if (check.intact) {
+        text = "Program: intact at " + range + "\n";
+    } else {
+        text = "Program: differs from the file at " + range + ": first at " + hex4(check.first_difference) +
+               " (file " + hex2(check.expected) + ", memory " + hex2(check.found) + "), " +
+               std::to_string(check.differences) + " bytes in all\n";
+    }
+    if (check.covers_finish_patch) {
+        text += "  " + hex4(LOADER_FINISH_PATCH_START) + "-" + hex4(LOADER_FINISH_PATCH_END) +
+                " were overwritten by the loader's finish, as it always does\n";
+    }
+    return text;
+}
+
+std::string run_on_text(const BootReport& report) {
+    const std::string after = milliseconds_text(report, report.run_on_cycles);
+    const Cpu6502& cpu = report.cpu_after_run_on;
+    switch (report.run_on) {
+        case RunOnOutcome::not_run: return "";
+        case RunOnOutcome::ran: return "Ran on for " + after + "\n";
+        case RunOnOutcome::monitor_entry: return "The program went to the monitor at " + hex4(cpu.pc) + " after " + after + "\n";
+        case RunOnOutcome::reset: return "The program jumped through the reset vector after " + after + "\n";
+        case RunOnOutcome::undocumented_opcode:
+            return "The program met undocumented opcode " + hex2(cpu.stop_opcode) + " at " + hex4(cpu.stop_address) +
+                   " after " + after + "\n";
+    }
+    return "";
+}
+
+std::string dropped_text(const std::vector<size_t>& dropped) {
+    std::string text;
+    for (size_t track = 0; track < dropped.size(); track++) {
+        if (dropped[track] == 0) continue;
+        text += "Note: track " + std::to_string(track) + " has " + std::to_string(dropped[track]) +
+                " non-zero bytes that do not fit in one revolution; they are not on the disk\n";
+    }
+    return text;
+}
+
+std::string json_registers(const Cpu6502& cpu) {
+    return "{\"a\":" + std::to_string(cpu.a) + ",\"x\":" + std::to_string(cpu.x) + ",\"y\":" + std::to_string(cpu.y) +
+           ",\"s\":" + std::to_string(cpu.s) + ",\"p\":" + std::to_string(cpu.p) + ",\"pc\":" + std::to_string(cpu.pc) +
+           "}";
+}
+
+std::string json_visit(const TrackVisit& visit) {
+    std::string addresses = "[";
+    for (size_t i = 0; i < visit.readback_addresses.size(); i++) {
+        addresses += (i == 0 ? "" : ",") + std::to_string(visit.readback_addresses[i]);
+    }
+    addresses += "]";
+    const uint32_t length = visit_chunk_length(visit);
+    std::string text = "{\"track\":" + std::to_string(visit.track) + ",\"pages\":" + std::to_string(visit_pages(visit)) +
+                       ",\"bytes\":" + std::to_string(length);
+    if (length > 0) {
+        text += ",\"first_address\":" + std::to_string(visit.run_start) + ",\"last_address\":" +
+                std::to_string(static_cast<uint16_t>(visit.run_start + length - 1));
+    }
+    return text + ",\"bytes_read\":" + std::to_string(visit.bytes_read) + ",\"revolutions\":" +
+           std::to_string(visit.index_pulses) + ",\"bytes_lost\":" + std::to_string(visit.bytes_lost) +
+           ",\"read_back_errors\":" + std::to_string(visit.readback_errors) + ",\"read_back_addresses\":" + addresses +
+           "}";
+}
+
+std::string json_program(const ProgramCheck& check) {
+    std::string text = "{\"checked\":" + json_bool(check.checked);
+    if (check.checked) {
+        text += ",\"intact\":" + json_bool(check.intact) + ",\"load_address\":" + std::to_string(check.load_address) +
+                ",\"size\":" + std::to_string(check.size) + ",\"differences\":" + std::to_string(check.differences);
+        if (!check.intact) {
+            text += ",\"first_difference\":" + std::to_string(check.first_difference) + ",\"expected\":" +
+                    std::to_string(check.expected) + ",\"found\":" + std::to_string(check.found);
+        }
+        text += ",\"finish_patch_overwritten\":" + json_bool(check.covers_finish_patch);
+    }
+    return text + "}";
+}
+
+}  // namespace
+
+std::vector<std::string> screen_rows(const BootReport& report) {
+    const size_t columns = report.format == DiskFormat::full ? FULL_SCREEN_COLUMNS : MINI_SCREEN_COLUMNS;
+    std::vector<std::string> rows;
+    for (size_t row = 0; row < SCREEN_ROWS && (row + 1) * columns <= report.video.size(); row++) {
+        std::string text;
+        for (size_t column = 0; column < columns; column++) {
+            const char c = static_cast<char>(report.video[row * columns + column]);
+            text += (c >= FIRST_PRINTABLE && c <= LAST_PRINTABLE) ? c : UNPRINTABLE;
+        }
+        text.erase(text.find_last_not_of(' ') + 1);
+        rows.push_back(text);
+    }
+    while (!rows.empty() && rows.back().empty()) rows.pop_back();
+    return rows;
+}
+
+std::string boot_report_text(const BootReport& report, const ReportExtras& extras) {
+    std::string text = verdict_text(report, extras.program);
+    const double revolution_ms = static_cast<double>(report.revolution_bits) * MILLISECONDS_PER_SECOND /
+                                 static_cast<double>(report.bit_rate ? report.bit_rate : 1);
+    text += "Disk: " + std::string(geometry_for(report.format).name) + ", " + boot_track_text(report) + "\n";
+    text += "Machine: CPU " + std::to_string(report.settings.cpu_hz) + " Hz, " + std::to_string(report.bit_rate) +
+            " bit/s, " + fixed(revolution_ms, 1) + " ms per revolution, index pulse " +
+            fixed(report.settings.index_us / MILLISECONDS_PER_SECOND, 2) + " ms\n";
+    if (report.facts.loader && report.boot_track_started) {
+        text += "Loader started at " + hex4(BOOT_LOAD_ADDRESS) + " after " +
+                seconds_text(report, report.boot_track_cycle) + "\n";
+    }
+    if (!report.visits.empty()) text += visits_table(report);
+    text += std::string(report.outcome == BootOutcome::started ? "Registers at the start: " : "Registers then: ") +
+            registers_text(report.cpu) + "\n";
+    if (report.bytes_lost > 0) {
+        text += "Overruns: " + std::to_string(report.bytes_lost) +
+                " bytes came before the CPU had taken the one before; the CPU is too slow for this disk\n";
+    }
+    if (report.readback_errors > 0) {
+        text += "Read-back errors: " + std::to_string(report.readback_errors) +
+                " bytes were stored where there is no RAM (the loader shows X and the address on the screen)\n";
+    }
+    text += dropped_text(extras.nonzero_bytes_dropped);
+    if (extras.program) text += program_text(*extras.program);
+    text += run_on_text(report);
+    if (extras.screen) {
+        text += "Screen:\n";
+        for (const std::string& row : screen_rows(report)) text += "  |" + row + "\n";
+    }
+    return text;
+}
+
+std::string boot_report_json(const BootReport& report, const ReportExtras& extras) {
+    const bool good = boot_succeeded(report) && (!extras.program || extras.program->intact);
+    std::string text = "{\"result\":" + json_string(outcome_name(report.outcome)) + ",\"ok\":" + json_bool(good);
+    text += ",\"format\":" + json_string(geometry_for(report.format).name);
+    text += ",\"boot_track\":" + json_string(report.facts.loader ? "loader" : "boot_code");
+    text += ",\"start_address\":" + std::to_string(report.facts.start_address);
+    text += ",\"cpu_hz\":" + std::to_string(report.settings.cpu_hz) + ",\"bit_rate\":" + std::to_string(report.bit_rate);
+    text += ",\"cycles\":" + std::to_string(report.end_cycle) + ",\"seconds\":" +
+            fixed(report_seconds(report, report.end_cycle), 6);
+    if (report.boot_track_started) text += ",\"boot_track_seconds\":" + fixed(report_seconds(report, report.boot_track_cycle), 6);
+    if (report.outcome != BootOutcome::started) text += ",\"failure\":" + json_string(failure_text(report));
+    text += ",\"head_track\":" + std::to_string(report.head_track);
+    if (report.outcome == BootOutcome::undocumented_opcode) {
+        text += ",\"opcode\":" + std::to_string(report.cpu.stop_opcode) + ",\"opcode_address\":" +
+                std::to_string(report.cpu.stop_address);
+    }
+    text += ",\"registers\":" + json_registers(report.cpu);
+    text += ",\"bytes_lost\":" + std::to_string(report.bytes_lost) + ",\"read_back_errors\":" +
+            std::to_string(report.readback_errors);
+    text += ",\"tracks\":[";
+    for (size_t i = 0; i < report.visits.size(); i++) text += (i == 0 ? "" : ",") + json_visit(report.visits[i]);
+    text += "]";
+    if (extras.program) text += ",\"program\":" + json_program(*extras.program);
+    if (report.run_on != RunOnOutcome::not_run) {
+        text += ",\"run_on\":{\"result\":" + json_string(run_on_name(report.run_on)) + ",\"milliseconds\":" +
+                fixed(report_seconds(report, report.run_on_cycles) * MILLISECONDS_PER_SECOND, 3) + ",\"registers\":" +
+                json_registers(report.cpu_after_run_on) + "}";
+    }
+    if (extras.screen) {
+        text += ",\"screen\":[";
+        const std::vector<std::string> rows = screen_rows(report);
+        for (size_t i = 0; i < rows.size(); i++) text += (i == 0 ? "" : ",") + json_string(rows[i]);
+        text += "]";
+    }
+    return text + "}\n";
+}

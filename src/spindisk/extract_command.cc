@@ -1,0 +1,180 @@
+// spindisk extract: writes the program on an image back out to a file and
+// says how SpinLoad would put it on a disk again.
+#include <cstdio>
+#include <limits>
+
+#include "spindisk/arguments.h"
+#include "spindisk/command.h"
+#include "disk/image_reader.h"
+#include "fileio/output_file.h"
+
+const char EXTRACT_USAGE[] =
+    "Usage: spindisk extract IMAGE OUT [--size N] [--force]\n"
+    "Writes the program on a .65d image to the file OUT: the chunks of the\n"
+    "data tracks joined in order, or, for raw boot code, the pages the boot\n"
+    "ROM loads from track 0. Prints the load and start addresses and a\n"
+    "SpinLoad command that puts OUT on a disk again.\n"
+    "\n"
+    "Options:\n"
+    "  --size N   write only the first N bytes (at most what the image holds)\n"
+    "  --force    overwrite OUT if it exists\n"
+    "  --help     show this text\n";
+
+namespace {
+
+const std::vector<OptionSpec> EXTRACT_OPTIONS = {{"size", true}, {"force", false}};
+
+// Warnings that mean the bytes written are not simply the program as
+// SpinLoad laid it out; the others concern only booting, which list shows.
+constexpr WarningCode WARNINGS_ABOUT_THE_BYTES[] = {
+    WarningCode::chunk_mismatch, WarningCode::past_track,  WarningCode::off_disk,
+    WarningCode::no_sector_mark, WarningCode::header_cut,
+};
+
+constexpr unsigned char FIRST_PRINTABLE = 0x20;
+constexpr unsigned char LAST_PRINTABLE = 0x7E;
+constexpr char LABEL_QUOTE = '"';  // SpinLoad ends a -n label at a double quote
+
+bool shell_safe(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string("_./:@%+=,-").find(c) != std::string::npos;
+}
+
+// A word a POSIX shell passes on unchanged: as it is when every character is
+// safe, else in single quotes with each ' written as '\''.
+std::string shell_word(const std::string& word) {
+    bool safe = !word.empty();
+    for (const char c : word) safe = safe && shell_safe(c);
+    if (safe) return word;
+    std::string text = "'";
+    for (const char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
+}
+
+// SpinLoad reads its first argument without a leading "-" as the input.
+std::string input_word(const std::string& name) {
+    return shell_word(!name.empty() && name[0] == '-' ? "./" + name : name);
+}
+
+bool label_fits_command_line(const std::string& text) {
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < FIRST_PRINTABLE || byte > LAST_PRINTABLE || c == LABEL_QUOTE) return false;
+    }
+    return true;
+}
+
+std::string hex_word(uint16_t value) {
+    char text[5];
+    std::snprintf(text, sizeof text, "%04X", value);
+    return text;
+}
+
+// The SpinLoad options that give the same disk: format, addresses or -t,
+// and the label when it is not the default one. Notes go to note.
+std::string rebuild_options(const ImageFacts& facts, std::string& note) {
+    std::string options = facts.geometry->format == DiskFormat::full ? " -8" : "";
+    if (facts.boot.mode == BootMode::raw) {
+        options += " -t";
+    } else {
+        options += " -l" + hex_word(facts.program.load_address) + " -e" + hex_word(facts.boot.exec_address);
+    }
+    const LabelFacts& label = facts.label;
+    if (label.is_default) return options;
+    if (label.state == LabelState::shares_terminator) {
+        note += "note: the terminator's header lies over the label's first characters; the command leaves the label out\n";
+    } else if (label.state == LabelState::intact && !label.label_text.empty()) {
+        if (label_fits_command_line(label.label_text)) {
+            options += " " + shell_word("-n" + label.label_text);
+        } else {
+            note += "note: the label has bytes that a command line cannot carry; the command leaves it out\n";
+        }
+    }
+    return options;
+}
+
+std::string boot_summary(const ImageFacts& facts) {
+    if (facts.boot.mode == BootMode::raw) {
+        return "load " + format_address(facts.boot.load_address) + ", exec " + format_address(facts.boot.exec_address) +
+               " (raw boot code)";
+    }
+    return "load " + format_address(facts.program.load_address) + ", exec " + format_address(facts.boot.exec_address);
+}
+
+std::string boot_header_text(const BootFacts& boot) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X %02X %02X", boot.load_address >> 8, boot.load_address & 0xFF,
+                  boot.page_count);
+    return text;
+}
+
+}  // namespace
+
+CommandOutput run_extract(const std::vector<std::string>& args) {
+    const ParsedArguments parsed = parse_command_arguments(args, EXTRACT_OPTIONS);
+    if (!parsed.error.empty()) return usage_error("extract", parsed.error);
+    if (parsed.positional.empty()) return usage_error("extract", "missing IMAGE and OUT");
+    if (parsed.positional.size() == 1) return usage_error("extract", "missing OUT");
+    if (parsed.positional.size() > 2) {
+        return usage_error("extract", "unexpected argument '" + parsed.positional[2] + "'");
+    }
+    const std::string& image_name = parsed.positional[0];
+    const std::string& out_name = parsed.positional[1];
+    unsigned long long wanted = 0;
+    const bool cut = parsed.has("size");
+    if (cut) {
+        const std::string& text = parsed.values.at("size");
+        if (!parse_unsigned(text, std::numeric_limits<unsigned long long>::max(), wanted)) {
+            return usage_error("extract", "--size needs a whole number of bytes, not '" + text + "'");
+        }
+        if (wanted == 0) return usage_error("extract", "--size must be at least 1");
+    }
+
+    const ImageFile file = load_image_file(image_name);
+    if (!file.error.empty()) return command_error(file.error);
+    const ImageFacts& facts = file.facts;
+    if (facts.boot.mode == BootMode::unknown) {
+        return command_error(quoted_name(image_name) + " has unknown boot code (boot header " +
+                             boot_header_text(facts.boot) + "); there is no program to extract");
+    }
+    std::vector<uint8_t> program = program_bytes(facts, file.bytes.data(), file.bytes.size());
+    if (program.empty()) return command_error(quoted_name(image_name) + " holds no program");
+    if (cut) {
+        if (wanted > program.size()) {
+            return usage_error("extract", "--size " + std::to_string(wanted) + " is more than the " +
+                                              std::to_string(program.size()) + " bytes on " + quoted_name(image_name));
+        }
+        program.resize(static_cast<size_t>(wanted));
+    }
+
+    OutputFile output;
+    switch (open_output(out_name, parsed.has("force"), output)) {
+        case OutputOpen::exists:
+            return command_error(quoted_name(out_name) + " exists (use --force to overwrite)");
+        case OutputOpen::cannot_open:
+            return command_error("cannot open " + quoted_name(out_name) + " for writing");
+        case OutputOpen::ok:
+            break;
+    }
+    if (!finish_output(output, program.data(), program.size())) {
+        return command_error("cannot write " + quoted_name(out_name));
+    }
+
+    CommandOutput result;
+    std::string note;
+    const std::string options = rebuild_options(facts, note);
+    result.out = "wrote " + std::to_string(program.size()) + " bytes to " + quoted_name(out_name) + "\n";
+    result.out += boot_summary(facts) + ": SpinLoad" + options + " " + input_word(out_name) + "\n";
+    if (facts.boot.mode == BootMode::raw && !cut && facts.boot.min_input_size > 0) {
+        note += "note: the image does not record the code's exact length: SpinLoad -t wrote " +
+                std::to_string(facts.boot.min_input_size) + " to " + std::to_string(facts.boot.max_input_size) +
+                " bytes; --size N cuts OUT to N bytes\n";
+    }
+    result.out += note;
+    for (const ImageWarning& warning : facts.warnings) {
+        for (const WarningCode code : WARNINGS_ABOUT_THE_BYTES) {
+            if (warning.code == code) result.err += "spindisk: warning: " + warning.message + "\n";
+        }
+    }
+    return result;
+}

@@ -1,0 +1,244 @@
+// The listing of an image's facts: text for people, one JSON object for scripts.
+#include "spindisk/listing.h"
+
+#include <cstdio>
+
+#include "spindisk/json_writer.h"
+
+namespace {
+
+constexpr unsigned char FIRST_PRINTABLE = 0x20;
+constexpr unsigned char LAST_PRINTABLE = 0x7E;
+
+// Label bytes for a terminal: printable ASCII as it is, a backslash doubled,
+// anything else as \xNN.
+std::string printable(const std::string& bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (byte >= FIRST_PRINTABLE && byte <= LAST_PRINTABLE) {
+            text += c;
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        }
+    }
+    return text;
+}
+
+std::string range_text(uint16_t start, size_t length) {
+    return format_address(start) + "-" + format_address(static_cast<uint16_t>(start + length - 1));
+}
+
+const char* level_name(WarningLevel level) { return level == WarningLevel::error ? "error" : "warning"; }
+
+const char* label_state_name(LabelState state) {
+    switch (state) {
+        case LabelState::intact: return "intact";
+        case LabelState::shares_terminator: return "shares_terminator";
+        case LabelState::overwritten: return "overwritten";
+        case LabelState::missing: return "missing";
+    }
+    return "missing";
+}
+
+std::string boot_text(const ImageFacts& facts) {
+    const BootFacts& boot = facts.boot;
+    switch (boot.mode) {
+        case BootMode::loader:
+            return "Boot: SpinLoad's boot loader, starts the program at " + format_address(boot.exec_address) + "\n";
+        case BootMode::raw: {
+            std::string text = "Boot: raw boot code: the boot ROM loads " + std::to_string(boot.page_count) +
+                               " pages (" + std::to_string(boot.code_size) + " bytes from the track) at " +
+                               format_address(boot.load_address) + " and starts it there\n";
+            if (boot.min_input_size > 0) {
+                text += "  The image does not record the code's exact length: SpinLoad -t writes " +
+                        std::to_string(boot.page_count) + " pages for " + std::to_string(boot.min_input_size) +
+                        " to " + std::to_string(boot.max_input_size) + " bytes.\n";
+            } else {
+                text += "  SpinLoad -t never writes " + std::to_string(boot.page_count) + " pages.\n";
+            }
+            return text;
+        }
+        case BootMode::unknown:
+            break;
+    }
+    char header[32];
+    std::snprintf(header, sizeof header, "%02X %02X %02X", boot.load_address >> 8, boot.load_address & 0xFF,
+                  boot.page_count);
+    return std::string("Boot: unknown boot code (boot header ") + header + ")\n";
+}
+
+std::string tracks_text(const ImageFacts& facts) {
+    if (facts.tracks.empty()) return "Data tracks: none\n";
+    std::string text = "Data tracks, as the loader reads them:\n  Track  Pages  Chunk        Bytes  Stored by the loader\n";
+    bool any_not_derived = false;
+    for (const DataTrackFacts& data : facts.tracks) {
+        char row[96];
+        std::snprintf(row, sizeof row, "  %5d  %5d  %s  %5zu%s %s\n", data.track, data.page_count,
+                      range_text(data.load_address, data.chunk_size).c_str(), data.chunk_size,
+                      data.chunk_derived ? " " : "*", range_text(data.load_address, data.stored_size).c_str());
+        text += row;
+        any_not_derived = any_not_derived || !data.chunk_derived;
+    }
+    if (any_not_derived) {
+        text += "  * the length does not follow from the next track's address: the bytes the loader stores\n";
+    }
+    return text;
+}
+
+std::string program_text(const ImageFacts& facts) {
+    std::string text;
+    const TerminatorFacts& end = facts.terminator;
+    if (end.present) {
+        text += "Terminator: track " + std::to_string(end.track) + ", address " + format_address(end.address);
+        if (end.page_count != 0) text += " (page count " + std::to_string(end.page_count) + ")";
+        text += "\n";
+    } else {
+        text += "Terminator: none, see the errors below\n";
+    }
+    const ProgramFacts& program = facts.program;
+    if (program.size == 0) return text + "Program: none\n";
+    return text + "Program: " + std::to_string(program.size) + " bytes, " + format_address(program.load_address) +
+           "-" + format_address(program.end_address) + "\n";
+}
+
+std::string label_text(const LabelFacts& label) {
+    const std::string where = "directory track " + std::to_string(label.track);
+    std::string text;
+    switch (label.state) {
+        case LabelState::overwritten:
+            return "Label: none, " + where + " was overwritten by program data\n";
+        case LabelState::missing:
+            return "Label: none, " + where + " holds no directory\n";
+        case LabelState::shares_terminator:
+            text = "Label on " + where + " (" + (label.is_default ? "SpinLoad's default; " : "") +
+                   "the terminator's header lies over its first three characters):\n";
+            break;
+        case LabelState::intact:
+            text = "Label on " + where + (label.is_default ? " (SpinLoad's default):\n" : ":\n");
+            break;
+    }
+    if (label.lines.empty()) text += "  (no entries)\n";
+    for (const std::string& line : label.lines) text += "  " + printable(line) + "\n";
+    return text;
+}
+
+std::string warnings_text(const ImageFacts& facts) {
+    if (facts.warnings.empty()) return "Warnings: none\n";
+    std::string text = "Warnings:\n";
+    for (const ImageWarning& warning : facts.warnings) {
+        text += std::string("  ") + level_name(warning_level(warning.code)) + ": " + warning.message + "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string listing_text(const ImageFacts& facts) {
+    const DiskGeometry& g = *facts.geometry;
+    std::string text = "Image: " + std::string(g.name) + ", " + std::to_string(facts.image_size) + " bytes (" +
+                       std::to_string(g.track_count) + " tracks of " + std::to_string(g.track_slot_size) + " bytes)\n";
+    text += boot_text(facts);
+    if (facts.boot.mode == BootMode::loader) text += tracks_text(facts) + program_text(facts);
+    return text + label_text(facts.label) + warnings_text(facts);
+}
+
+namespace {
+
+const char* boot_mode_name(BootMode mode) {
+    switch (mode) {
+        case BootMode::loader: return "loader";
+        case BootMode::raw: return "raw";
+        case BootMode::unknown: return "unknown";
+    }
+    return "unknown";
+}
+
+std::string boot_json(const BootFacts& boot) {
+    std::vector<JsonField> fields = {
+        {"mode", json_string(boot_mode_name(boot.mode))},
+        {"load_address", json_number(boot.load_address)},
+        {"page_count", json_number(boot.page_count)},
+    };
+    if (boot.mode == BootMode::loader) fields.push_back({"exec_address", json_number(boot.exec_address)});
+    if (boot.mode == BootMode::raw) {
+        fields.push_back({"code_bytes", json_number(boot.code_size)});
+        fields.push_back({"input_size_range",
+                          boot.min_input_size > 0 ? json_array({json_number(boot.min_input_size),
+                                                                json_number(boot.max_input_size)})
+                                                  : JSON_NULL});
+    }
+    return json_object(fields);
+}
+
+std::string track_json(const DataTrackFacts& data) {
+    const auto last = [&](size_t length) { return json_number(static_cast<uint16_t>(data.load_address + length - 1)); };
+    return json_object({
+        {"track", json_number(static_cast<uint64_t>(data.track))},
+        {"page_count", json_number(data.page_count)},
+        {"load_address", json_number(data.load_address)},
+        {"end_address", last(data.chunk_size)},
+        {"bytes", json_number(data.chunk_size)},
+        {"bytes_derived", json_bool(data.chunk_derived)},
+        {"stored_end_address", last(data.stored_size)},
+        {"stored_bytes", json_number(data.stored_size)},
+        {"sector_offset", json_number(data.sector_offset)},
+    });
+}
+
+}  // namespace
+
+std::string listing_json(const ImageFacts& facts) {
+    const DiskGeometry& g = *facts.geometry;
+    const bool loader = facts.boot.mode == BootMode::loader;
+    std::vector<std::string> tracks;
+    for (const DataTrackFacts& data : facts.tracks) tracks.push_back(track_json(data));
+    const TerminatorFacts& end = facts.terminator;
+    const std::string terminator = !end.present ? JSON_NULL
+                                                : json_object({
+                                                      {"track", json_number(static_cast<uint64_t>(end.track))},
+                                                      {"page_count", json_number(end.page_count)},
+                                                      {"address", json_number(end.address)},
+                                                  });
+    const ProgramFacts& p = facts.program;
+    const std::string program = !loader ? JSON_NULL
+                                        : json_object({
+                                              {"size", json_number(p.size)},
+                                              {"load_address", p.size ? json_number(p.load_address) : JSON_NULL},
+                                              {"end_address", p.size ? json_number(p.end_address) : JSON_NULL},
+                                          });
+    std::vector<std::string> lines;
+    for (const std::string& line : facts.label.lines) lines.push_back(json_string(line));
+    const std::string label = json_object({
+        {"track", json_number(static_cast<uint64_t>(facts.label.track))},
+        {"state", json_string(label_state_name(facts.label.state))},
+        {"default", json_bool(facts.label.is_default)},
+        {"lines", json_array(lines)},
+    });
+    std::vector<std::string> warnings;
+    for (const ImageWarning& w : facts.warnings) {
+        warnings.push_back(json_object({
+            {"code", json_string(warning_code_name(w.code))},
+            {"level", json_string(level_name(warning_level(w.code)))},
+            {"track", w.track == NO_TRACK ? JSON_NULL : json_number(static_cast<uint64_t>(w.track))},
+            {"message", json_string(w.message)},
+        }));
+    }
+    return json_object({
+               {"format", json_string(g.name)},
+               {"image_size", json_number(facts.image_size)},
+               {"track_count", json_number(static_cast<uint64_t>(g.track_count))},
+               {"track_size", json_number(g.track_slot_size)},
+               {"boot", boot_json(facts.boot)},
+               {"tracks", json_array(tracks)},
+               {"terminator", terminator},
+               {"program", program},
+               {"label", label},
+               {"warnings", json_array(warnings)},
+           }) +
+           "\n";
+}
