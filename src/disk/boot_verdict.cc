@@ -1,11 +1,10 @@
 // Checking the started program against its file, and the boot's verdict.
 #include "disk/boot_verdict.h"
 
+#include "base/units.h"
 #include "loader/boot_loader.h"
 
 namespace {
-
-constexpr size_t ADDRESS_SPACE = 0x10000;
 
 bool in_finish_patch(uint16_t address) {
     return address >= LOADER_FINISH_PATCH_START && address <= LOADER_FINISH_PATCH_END;

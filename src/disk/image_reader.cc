@@ -3,12 +3,10 @@
 #include "disk/image_reader.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
-#include "fileio/input_file.h"
+#include "base/text.h"
+#include "base/units.h"
 #include "image/boot_track.h"
 #include "image/data_tracks.h"
 #include "image/directory_track.h"
@@ -16,7 +14,6 @@
 
 namespace {
 
-constexpr uint32_t ADDRESS_SPACE = 0x10000;
 constexpr uint16_t IO_AREA_START = 0xC000;  // device registers and ROMs on the OSI machines
 
 // Offsets from the sector mark the loader finds: mark, sector number,
@@ -77,12 +74,6 @@ std::string hex_byte(uint8_t value) {
     char text[3];
     std::snprintf(text, sizeof text, "%02X", value);
     return text;
-}
-
-// A range of length bytes from start, wrapping at $FFFF: "$FFFA-$07F6".
-std::string format_range(uint16_t start, size_t length) {
-    const uint16_t last = static_cast<uint16_t>(start + length - 1);
-    return format_address(start) + "-" + format_address(last);
 }
 
 std::string format_region(const MemoryRegion& region) {
@@ -362,12 +353,6 @@ void read_label(const uint8_t* image, const DiskGeometry& g, ImageFacts& facts) 
 const char* warning_code_name(WarningCode code) { return warning_info(code).name; }
 
 WarningLevel warning_level(WarningCode code) { return warning_info(code).level; }
-
-std::string format_address(uint16_t address) {
-    char text[6];
-    std::snprintf(text, sizeof text, "$%04X", address);
-    return text;
-}
 
 ImageFacts read_image(const uint8_t* bytes, size_t size) {
     ImageFacts facts;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"  // format_address, for the readers of the facts
 #include "image/geometry.h"
 
 enum class BootMode { loader, raw, unknown };
@@ -116,4 +117,3 @@ ImageFacts read_image(const uint8_t* bytes, size_t size);
 std::vector<uint8_t> program_bytes(const ImageFacts& facts, const uint8_t* bytes, size_t size);
 
 // "$0300": how listings and messages write an address.
-std::string format_address(uint16_t address);

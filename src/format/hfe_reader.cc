@@ -6,13 +6,13 @@
 #include <cstring>
 #include <utility>
 
+#include "base/units.h"
 #include "format/hfe_format.h"
 #include "format/signal_encoder.h"
 #include "image/geometry.h"
 
 namespace {
 
-constexpr double SECONDS_PER_MINUTE = 60.0;
 // How far a track's revolution may stray from the drive's: a tenth.
 constexpr double REVOLUTION_TOLERANCE = 0.1;
 

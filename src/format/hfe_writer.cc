@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/units.h"
 #include "format/hfe_format.h"
 #include "image/geometry.h"
 
 namespace {
 
-constexpr double SECONDS_PER_MINUTE = 60.0;
 // A serial rate counts as whole kbit/s in the header within this much.
 constexpr double RATE_ROUNDING = 1e-6;
 

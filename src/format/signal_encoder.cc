@@ -4,12 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/units.h"
 #include "signal/serial_frame.h"
 
 namespace {
-
-constexpr double SECONDS_PER_MINUTE = 60.0;
-constexpr double MICROSECONDS_PER_SECOND = 1e6;
 
 struct FormatTiming {
     DiskFormat format;

@@ -4,12 +4,10 @@
 
 #include <memory>
 
+#include "base/units.h"
 #include "sim/machine.h"
 
 namespace {
-
-constexpr double MILLISECONDS_PER_SECOND = 1000.0;
-constexpr size_t ADDRESS_SPACE = 0x10000;
 
 // Flags per address: the CPU loop checks one table entry per instruction.
 constexpr uint8_t WATCH_BOOT_TRACK = 0x01;

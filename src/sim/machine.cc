@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+#include "base/units.h"
 
-constexpr double MICROSECONDS_PER_SECOND = 1e6;
+namespace {
 
 // Brings the receiver up to the present: every bit whose middle has passed
 // is sampled from the line as it has been since the last look.

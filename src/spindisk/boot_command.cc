@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/units.h"
 #include "spindisk/arguments.h"
 #include "spindisk/command.h"
 #include "disk/boot_disk_facts.h"
@@ -56,7 +57,6 @@ constexpr unsigned long long MAX_CPU_HZ = 100000000;  // the ROM's delay loop co
 constexpr double MAX_SECONDS = 3600.0;
 constexpr double MAX_RUN_MS = 60000.0;
 constexpr double DEFAULT_SCREEN_RUN_MS = 100.0;
-constexpr double MICROSECONDS_PER_SECOND = 1e6;
 
 // The settings the command line may change; unset ones take the disk's defaults.
 struct BootOptions {

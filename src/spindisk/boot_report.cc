@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "base/text.h"
+#include "base/units.h"
 #include "image/geometry.h"
 #include "loader/boot_loader.h"
 #include "spindisk/json_writer.h"
@@ -12,22 +14,7 @@ namespace {
 constexpr size_t SCREEN_ROWS = 32;
 constexpr size_t MINI_SCREEN_COLUMNS = 32;  // Superboard II / C1P
 constexpr size_t FULL_SCREEN_COLUMNS = 64;  // the 2 MHz boards of the 8-inch machines
-constexpr char FIRST_PRINTABLE = 0x20;
-constexpr char LAST_PRINTABLE = 0x7E;
 constexpr char UNPRINTABLE = '.';
-constexpr double MILLISECONDS_PER_SECOND = 1000.0;
-
-std::string hex2(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "$%02X", value & 0xFF);
-    return text;
-}
-
-std::string hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "$%04X", value & 0xFFFF);
-    return text;
-}
 
 std::string fixed(double value, int decimals) {
     char text[64];
@@ -41,10 +28,6 @@ std::string seconds_text(const BootReport& report, uint64_t cycles) {
 
 std::string milliseconds_text(const BootReport& report, uint64_t cycles) {
     return fixed(report_seconds(report, cycles) * MILLISECONDS_PER_SECOND, 1) + " ms";
-}
-
-bool in_finish_patch(uint16_t address) {
-    return address >= LOADER_FINISH_PATCH_START && address <= LOADER_FINISH_PATCH_END;
 }
 
 const char* outcome_name(BootOutcome outcome) {
@@ -72,9 +55,9 @@ const char* run_on_name(RunOnOutcome outcome) {
 
 std::string boot_track_text(const BootReport& report) {
     const BootDiskFacts& facts = report.facts;
-    if (facts.loader) return "SpinLoad's loader, start address " + hex4(facts.start_address);
-    return "boot code, " + std::to_string(facts.boot_pages) + " pages for " + hex4(facts.boot_address) +
-           ", started at " + hex4(facts.start_address);
+    if (facts.loader) return "SpinLoad's loader, start address " + format_address(facts.start_address);
+    return "boot code, " + std::to_string(facts.boot_pages) + " pages for " + format_address(facts.boot_address) +
+           ", started at " + format_address(facts.start_address);
 }
 
 // Why the boot failed, in one sentence.
@@ -87,14 +70,14 @@ std::string failure_text(const BootReport& report) {
         case BootOutcome::read_failure:
             return "read failure on " + track + ": a jump through the reset vector" + when;
         case BootOutcome::monitor_entry:
-            return "monitor entry at " + hex4(report.cpu.pc) + when + ", head on " + track;
+            return "monitor entry at " + format_address(report.cpu.pc) + when + ", head on " + track;
         case BootOutcome::no_sector:
             return "no sector found on " + track + " within " + fixed(report.settings.max_seconds, 1) + " s";
         case BootOutcome::undocumented_opcode:
-            return "undocumented opcode " + hex2(report.cpu.stop_opcode) + " at " + hex4(report.cpu.stop_address) +
+            return "undocumented opcode " + format_byte(report.cpu.stop_opcode) + " at " + format_address(report.cpu.stop_address) +
                    when + ", head on " + track;
         case BootOutcome::time_limit:
-            return "not started within " + fixed(report.settings.max_seconds, 1) + " s (PC at " + hex4(report.cpu.pc) +
+            return "not started within " + fixed(report.settings.max_seconds, 1) + " s (PC at " + format_address(report.cpu.pc) +
                    ", head on " + track + ")";
     }
     return "";
@@ -102,7 +85,7 @@ std::string failure_text(const BootReport& report) {
 
 std::string verdict_text(const BootReport& report, const ProgramCheck* program) {
     if (report.outcome != BootOutcome::started) return "Boot failed: " + failure_text(report) + "\n";
-    const std::string started = "tarted at " + hex4(report.facts.start_address) + " after " +
+    const std::string started = "tarted at " + format_address(report.facts.start_address) + " after " +
                                 seconds_text(report, report.end_cycle) + " (" + std::to_string(report.end_cycle) +
                                 " cycles)";
     std::vector<std::string> problems;
@@ -130,7 +113,7 @@ std::string pad_right(const std::string& text, size_t width) {
 std::string stored_range(const TrackVisit& visit) {
     const uint32_t length = visit_chunk_length(visit);
     if (length == 0) return "-";
-    return hex4(visit.run_start) + "-" + hex4(visit.run_start + length - 1);
+    return format_address(visit.run_start) + "-" + format_address(visit.run_start + length - 1);
 }
 
 std::string visits_table(const BootReport& report) {
@@ -138,7 +121,7 @@ std::string visits_table(const BootReport& report) {
     for (const TrackVisit& visit : report.visits) {
         std::string errors = std::to_string(visit.readback_errors);
         for (size_t i = 0; i < visit.readback_addresses.size(); i++) {
-            errors += (i == 0 ? " at " : " ") + hex4(visit.readback_addresses[i]);
+            errors += (i == 0 ? " at " : " ") + format_address(visit.readback_addresses[i]);
         }
         if (visit.readback_errors > visit.readback_addresses.size()) errors += " ...";
         text += pad_left(std::to_string(visit.track), 5) + pad_left(std::to_string(visit_pages(visit)), 7) + "  " +
@@ -150,25 +133,25 @@ std::string visits_table(const BootReport& report) {
 }
 
 std::string registers_text(const Cpu6502& cpu) {
-    return "A=" + hex2(cpu.a) + " X=" + hex2(cpu.x) + " Y=" + hex2(cpu.y) + " S=" + hex2(cpu.s) + " P=" + hex2(cpu.p) +
-           " PC=" + hex4(cpu.pc);
+    return "A=" + format_byte(cpu.a) + " X=" + format_byte(cpu.x) + " Y=" + format_byte(cpu.y) + " S=" + format_byte(cpu.s) + " P=" + format_byte(cpu.p) +
+           " PC=" + format_address(cpu.pc);
 }
 
 std::string program_text(const ProgramCheck& check) {
     if (!check.checked) return "Program: not checked, the boot did not start it\n";
-    const std::string range = hex4(check.load_address) + "-" +
-                              hex4(static_cast<unsigned>(check.load_address + check.size - 1)) + " (" +
+    const std::string range = format_address(check.load_address) + "-" +
+                              format_address(static_cast<unsigned>(check.load_address + check.size - 1)) + " (" +
                               std::to_string(check.size) + " bytes)";
     std::string text;
     if (check.intact) {
         text = "Program: intact at " + range + "\n";
     } else {
-        text = "Program: differs from the file at " + range + ": first at " + hex4(check.first_difference) +
-               " (file " + hex2(check.expected) + ", memory " + hex2(check.found) + "), " +
+        text = "Program: differs from the file at " + range + ": first at " + format_address(check.first_difference) +
+               " (file " + format_byte(check.expected) + ", memory " + format_byte(check.found) + "), " +
                std::to_string(check.differences) + " bytes in all\n";
     }
     if (check.covers_finish_patch) {
-        text += "  " + hex4(LOADER_FINISH_PATCH_START) + "-" + hex4(LOADER_FINISH_PATCH_END) +
+        text += "  " + format_address(LOADER_FINISH_PATCH_START) + "-" + format_address(LOADER_FINISH_PATCH_END) +
                 " were overwritten by the loader's finish, as it always does\n";
     }
     return text;
@@ -180,10 +163,10 @@ std::string run_on_text(const BootReport& report) {
     switch (report.run_on) {
         case RunOnOutcome::not_run: return "";
         case RunOnOutcome::ran: return "Ran on for " + after + "\n";
-        case RunOnOutcome::monitor_entry: return "The program went to the monitor at " + hex4(cpu.pc) + " after " + after + "\n";
+        case RunOnOutcome::monitor_entry: return "The program went to the monitor at " + format_address(cpu.pc) + " after " + after + "\n";
         case RunOnOutcome::reset: return "The program jumped through the reset vector after " + after + "\n";
         case RunOnOutcome::undocumented_opcode:
-            return "The program met undocumented opcode " + hex2(cpu.stop_opcode) + " at " + hex4(cpu.stop_address) +
+            return "The program met undocumented opcode " + format_byte(cpu.stop_opcode) + " at " + format_address(cpu.stop_address) +
                    " after " + after + "\n";
     }
     return "";
@@ -265,7 +248,7 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
             " bit/s, " + fixed(revolution_ms, 1) + " ms per revolution, index pulse " +
             fixed(report.settings.index_us / MILLISECONDS_PER_SECOND, 2) + " ms\n";
     if (report.facts.loader && report.boot_track_started) {
-        text += "Loader started at " + hex4(BOOT_LOAD_ADDRESS) + " after " +
+        text += "Loader started at " + format_address(BOOT_LOAD_ADDRESS) + " after " +
                 seconds_text(report, report.boot_track_cycle) + "\n";
     }
     if (!report.visits.empty()) text += visits_table(report);

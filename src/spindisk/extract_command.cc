@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "base/text.h"
 #include "spindisk/arguments.h"
 #include "spindisk/command.h"
 #include "disk/image_reader.h"
@@ -31,8 +32,6 @@ constexpr WarningCode WARNINGS_ABOUT_THE_BYTES[] = {
     WarningCode::no_sector_mark, WarningCode::header_cut,
 };
 
-constexpr unsigned char FIRST_PRINTABLE = 0x20;
-constexpr unsigned char LAST_PRINTABLE = 0x7E;
 constexpr char LABEL_QUOTE = '"';  // SpinLoad ends a -n label at a double quote
 
 bool shell_safe(char c) {

@@ -1,10 +1,10 @@
 // The JSON writer: escaping and the joining of fields and values.
 #include "spindisk/json_writer.h"
 
+#include "base/text.h"
+
 namespace {
 
-constexpr unsigned char FIRST_PRINTABLE = 0x20;
-constexpr unsigned char LAST_PRINTABLE = 0x7E;
 constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
 
 }  // namespace

@@ -3,12 +3,10 @@
 
 #include <cstdio>
 
+#include "base/text.h"
 #include "spindisk/json_writer.h"
 
 namespace {
-
-constexpr unsigned char FIRST_PRINTABLE = 0x20;
-constexpr unsigned char LAST_PRINTABLE = 0x7E;
 
 // Label bytes for a terminal: printable ASCII as it is, a backslash doubled,
 // anything else as \xNN.
@@ -27,10 +25,6 @@ std::string printable(const std::string& bytes) {
         }
     }
     return text;
-}
-
-std::string range_text(uint16_t start, size_t length) {
-    return format_address(start) + "-" + format_address(static_cast<uint16_t>(start + length - 1));
 }
 
 const char* level_name(WarningLevel level) { return level == WarningLevel::error ? "error" : "warning"; }
@@ -79,8 +73,8 @@ std::string tracks_text(const ImageFacts& facts) {
     for (const DataTrackFacts& data : facts.tracks) {
         char row[96];
         std::snprintf(row, sizeof row, "  %5d  %5d  %s  %5zu%s %s\n", data.track, data.page_count,
-                      range_text(data.load_address, data.chunk_size).c_str(), data.chunk_size,
-                      data.chunk_derived ? " " : "*", range_text(data.load_address, data.stored_size).c_str());
+                      format_range(data.load_address, data.chunk_size).c_str(), data.chunk_size,
+                      data.chunk_derived ? " " : "*", format_range(data.load_address, data.stored_size).c_str());
         text += row;
         any_not_derived = any_not_derived || !data.chunk_derived;
     }
