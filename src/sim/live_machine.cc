@@ -1,0 +1,36 @@
+// Running the machine in slices and looking at it between them.
+#include "sim/live_machine.h"
+
+#include <utility>
+
+#include "sim/boot_rom.h"
+
+void live_power_on(LiveMachine& live, DiskSignal disk, const BootSettings& settings) {
+    live.disk = std::move(disk);
+    machine_power_on(live.machine, live.disk,
+                     MachineSettings{settings.cpu_hz, settings.index_us, settings.start_track},
+                     build_boot_rom(settings.cpu_hz));
+}
+
+bool live_run(LiveMachine& live, uint64_t cycles) {
+    Machine& m = live.machine;
+    const uint64_t limit = m.cpu.cycles + cycles;
+    while (m.cpu.cycles < limit) {
+        if (cpu_step(m.cpu, m) == 0) return false;
+    }
+    return !m.cpu.stopped;
+}
+
+std::vector<TrackVisit> live_visits(const LiveMachine& live) {
+    const Machine& m = live.machine;
+    std::vector<TrackVisit> visits = m.visits;
+    TrackVisit& present = visits.back();
+    const uint64_t now = m.cpu.cycles;
+    // Index pulses begin at each whole revolution of bit times.
+    const uint64_t revolution = m.drive.revolution_bits;
+    present.left_cycle = now;
+    present.index_pulses = bit_time_at(m.clock, now) / revolution - bit_time_at(m.clock, present.arrived_cycle) / revolution;
+    return visits;
+}
+
+double live_seconds(const LiveMachine& live) { return seconds_at(live.machine.clock, live.machine.cpu.cycles); }

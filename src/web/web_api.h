@@ -1,0 +1,52 @@
+// The page's door into the toolkit: plain C functions over the library code,
+// exported from the WebAssembly module and called from the page's script.
+// They only marshal: bytes and strings in, a result (bytes and one JSON
+// object) out; the work is the libraries'. Every result and machine the
+// page gets it hands back to the matching *_free.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct WebResult;
+struct WebMachine;
+
+extern "C" {
+
+// A result: bytes (a disk file; may be empty) and a JSON report, always an
+// object with "ok" and, when not ok, "error" (a sentence for a person).
+const uint8_t* web_result_bytes(const WebResult* result);
+size_t web_result_size(const WebResult* result);
+const char* web_result_json(const WebResult* result);
+void web_result_free(WebResult* result);
+
+// Makes a .65d image from a program, as the command line does for the same
+// input and options. Address texts may be empty (not given); disk_inches is
+// 5 or 8. The JSON holds the listing of the image, the findings and the
+// verification boot; the bytes are the image, empty when it was refused.
+WebResult* web_make_disk(const uint8_t* input, size_t size, const char* load, const char* start,
+                         int disk_inches, const char* label, int boot_track, int allow_errors);
+
+// A .65d image as another disk file: format "hfe" or "osi" (.os5/.os8).
+WebResult* web_convert_image(const uint8_t* image, size_t size, const char* format);
+
+// What is on a disk file: the listing's JSON under "listing", its text under "text".
+WebResult* web_list_disk(const uint8_t* bytes, size_t size);
+
+// A machine of the disk's format with the disk in its drive, powered on;
+// null when the bytes are no disk the machine can play (web_list_disk says why).
+WebMachine* web_machine_boot(const uint8_t* bytes, size_t size);
+// Runs about this many CPU cycles; 0 once the CPU has stopped.
+int web_machine_run(WebMachine* machine, double cycles);
+// The clock the machine runs at, for real-time pacing.
+double web_machine_cpu_hz(const WebMachine* machine);
+// The head and each track's read so far, and the CPU's state, as JSON.
+const char* web_machine_state_json(WebMachine* machine);
+// The screen: rows of text (printable ASCII, '.' for anything else, one row
+// per line), and the same drawn as RGBA pixels of width x height.
+const char* web_machine_screen_text(WebMachine* machine);
+const uint8_t* web_machine_screen_pixels(WebMachine* machine);
+int web_machine_screen_width(const WebMachine* machine);
+int web_machine_screen_height(const WebMachine* machine);
+void web_machine_free(WebMachine* machine);
+}

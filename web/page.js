@@ -1,0 +1,213 @@
+// The page's wiring: form fields and files into the WebAssembly module's
+// web_* functions, their results onto the page, and the machine run from
+// the browser's animation timer. The toolkit's logic is all in the module.
+'use strict';
+
+createSpinLoad().then(function (M) {
+  var $ = function (id) { return document.getElementById(id); };
+  var made = null;      // {name, bytes, inches} of the last disk made
+  var opened = null;    // bytes of the last disk opened
+  var machine = 0;      // the running machine, or 0
+  var frame = 0, lastTime = 0;
+
+  // Bytes and strings into the module's memory for the length of one call.
+  function withMemory(bytes, strings, call) {
+    var pointers = [];
+    function put(size) { var p = M._malloc(Math.max(size, 1)); pointers.push(p); return p; }
+    var data = put(bytes.length);
+    M.HEAPU8.set(bytes, data);
+    var texts = strings.map(function (s) {
+      var size = M.lengthBytesUTF8(s) + 1, p = put(size);
+      M.stringToUTF8(s, p, size);
+      return p;
+    });
+    try { return call(data, bytes.length, texts); } finally { pointers.forEach(M._free); }
+  }
+
+  // A WebResult's bytes and report, copied out and freed.
+  function take(result) {
+    var start = M._web_result_bytes(result), size = M._web_result_size(result);
+    var taken = {bytes: M.HEAPU8.slice(start, start + size),
+                 report: JSON.parse(M.UTF8ToString(M._web_result_json(result)))};
+    M._web_result_free(result);
+    return taken;
+  }
+
+  function readFile(input) {
+    var file = input.files[0];
+    return file ? file.arrayBuffer().then(function (b) { return {name: file.name, bytes: new Uint8Array(b)}; })
+                : Promise.reject(new Error('Choose a file first.'));
+  }
+
+  function download(bytes, name) {
+    var link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([bytes], {type: 'application/octet-stream'}));
+    link.download = name;
+    link.click();
+    setTimeout(function () { URL.revokeObjectURL(link.href); }, 10000);
+  }
+
+  function hex(n) { return n === null ? '' : '$' + n.toString(16).toUpperCase().padStart(4, '0'); }
+  function element(tag, text, className) {
+    var e = document.createElement(tag);
+    e.textContent = text;
+    if (className) e.className = className;
+    return e;
+  }
+  function fill(list, items) { list.replaceChildren.apply(list, items); }
+  function findings(warnings) {
+    return warnings.map(function (w) { return element('li', w.level + ': ' + w.message, w.level); });
+  }
+
+  // Make a disk.
+  $('make-form').addEventListener('submit', function (event) {
+    event.preventDefault();
+    readFile($('make-file')).then(function (file) {
+      var inches = Number($('make-disk').value);
+      var result = take(withMemory(file.bytes, [$('make-load').value.trim(), $('make-start').value.trim(), $('make-label').value],
+        function (data, size, t) {
+          return M._web_make_disk(data, size, t[0], t[1], inches, t[2], $('make-loader').value === 'boot-track',
+                                  $('make-allow-errors').checked);
+        }));
+      showMade(file.name, inches, result);
+    }).catch(function (e) { showMade('', 5, {bytes: [], report: {ok: false, error: e.message}}); });
+  });
+
+  function showMade(name, inches, result) {
+    var r = result.report;
+    made = r.ok ? {name: name.replace(/(\.[^.\/]*)?$/, ''), bytes: result.bytes, inches: inches} : null;
+    $('make-result').hidden = false;
+    $('make-summary').textContent = r.ok ? summary(r) : 'Refused: ' + r.error + '.';
+    $('make-summary').className = r.ok ? 'summary' : 'summary error';
+    fill($('make-findings'), r.listing ? findings(r.listing.warnings) : []);
+    $('make-boot').textContent = r.boot_text || '';
+    ['download-65d', 'download-hfe', 'download-osi', 'make-boot-button'].forEach(function (id) { $(id).disabled = !made; });
+    $('download-osi').textContent = 'Download .os' + inches;
+  }
+
+  function summary(r) {
+    var p = r.listing.program, b = r.boot;
+    var program = p ? 'program ' + hex(p.load_address) + '-' + hex(p.end_address) + ' (' + p.size + ' bytes), '
+                    : 'boot track code, ';
+    return r.listing.format + ' disk: ' + program + 'start ' + hex(b.start_address) + '; verified: starts after ' +
+           b.seconds.toFixed(2) + ' s at ' + b.cpu_hz + ' Hz.';
+  }
+
+  function convert(format, extension) {
+    var result = take(withMemory(made.bytes, [format], function (data, size, t) {
+      return M._web_convert_image(data, size, t[0]);
+    }));
+    if (result.report.ok) download(result.bytes, made.name + extension);
+    else $('make-summary').textContent = result.report.error;
+  }
+  $('download-65d').addEventListener('click', function () { download(made.bytes, made.name + '.65d'); });
+  $('download-hfe').addEventListener('click', function () { convert('hfe', '.hfe'); });
+  $('download-osi').addEventListener('click', function () { convert('osi', '.os' + made.inches); });
+  $('make-boot-button').addEventListener('click', function () { boot(made.bytes); });
+
+  // Open a disk.
+  $('open-file').addEventListener('change', function () {
+    readFile($('open-file')).then(function (file) {
+      var r = take(withMemory(file.bytes, [], M._web_list_disk)).report;
+      opened = r.ok ? file.bytes : null;
+      $('open-result').hidden = !r.ok;
+      $('open-error').hidden = r.ok;
+      $('open-error').textContent = r.ok ? '' : r.error;
+      if (r.ok) showListing(r.listing, r.text);
+    });
+  });
+
+  function showListing(l, text) {
+    var boot = l.boot.mode === 'loader' ? "SpinLoad's loader, start " + hex(l.boot.exec_address)
+             : l.boot.mode === 'raw' ? 'boot code, ' + l.boot.page_count + ' pages' : 'unknown boot code';
+    var end = l.terminator ? '; terminator on track ' + l.terminator.track + ' at ' + hex(l.terminator.address) : '';
+    $('open-summary').textContent = l.format + ' disk, ' + boot + end + '; label: ' +
+      (l.label.lines.join(' / ') || '(none)') + (l.label.default ? ' (the default)' : '');
+    var rows = [['track', 'pages', 'chunk', 'bytes', 'stored'].map(function (h) { return element('th', h); })];
+    l.tracks.forEach(function (t) {
+      rows.push([t.track, t.page_count, hex(t.load_address) + '-' + hex(t.end_address),
+                 t.bytes + (t.bytes_derived ? '' : '*'), hex(t.load_address) + '-' + hex(t.stored_end_address)]
+        .map(function (v) { return element('td', String(v)); }));
+    });
+    fill($('open-tracks'), rows.map(function (cells) { var tr = element('tr', ''); fill(tr, cells); return tr; }));
+    fill($('open-findings'), findings(l.warnings));
+    $('open-text').textContent = text;
+  }
+  $('open-boot-button').addEventListener('click', function () { boot(opened); });
+
+  // Boot it: the machine runs in slices, one per animation frame.
+  function boot(bytes) {
+    stop();
+    machine = withMemory(bytes, [], M._web_machine_boot);
+    if (!machine) { $('boot-status').textContent = 'This file is no disk the machine can play.'; return; }
+    var state = JSON.parse(M.UTF8ToString(M._web_machine_state_json(machine)));
+    fill($('strip'), Array.from({length: state.track_count}, function (_, t) { return element('span', '', 'track'); }));
+    $('screen').width = M._web_machine_screen_width(machine);
+    $('screen').height = M._web_machine_screen_height(machine);
+    $('boot-stop').disabled = false;
+    $('boot').scrollIntoView();
+    lastTime = performance.now();
+    frame = requestAnimationFrame(tick);
+  }
+
+  function stop() {
+    cancelAnimationFrame(frame);
+    if (machine) M._web_machine_free(machine);
+    machine = 0;
+    $('boot-stop').disabled = true;
+  }
+  $('boot-stop').addEventListener('click', function () { draw(); stop(); $('boot-status').textContent += ' Stopped.'; });
+
+  var FAST_FRAME_MS = 12;   // leave the rest of a 60 Hz frame to the browser
+  var MAX_STEP_MS = 100;    // after a pause, do not try to catch up
+  function tick(now) {
+    var hz = M._web_machine_cpu_hz(machine), running;
+    if ($('speed-fast').checked) {
+      do running = M._web_machine_run(machine, hz / 100); while (running && performance.now() - now < FAST_FRAME_MS);
+    } else {
+      running = M._web_machine_run(machine, Math.min(now - lastTime, MAX_STEP_MS) / 1000 * hz);
+    }
+    lastTime = now;
+    draw();
+    if (running) frame = requestAnimationFrame(tick);
+    else { stop(); $('boot-status').textContent += ' The CPU stopped.'; }
+  }
+
+  function draw() {
+    var canvas = $('screen'), w = canvas.width, h = canvas.height;
+    var pixels = M._web_machine_screen_pixels(machine);
+    var image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, pixels, w * h * 4).slice(), w, h);
+    canvas.getContext('2d').putImageData(image, 0, 0);
+    $('screen-text').textContent = M.UTF8ToString(M._web_machine_screen_text(machine));
+    var s = JSON.parse(M.UTF8ToString(M._web_machine_state_json(machine)));
+    $('boot-status').textContent = s.seconds.toFixed(2) + ' s emulated; PC ' + hex(s.pc) + '; head on track ' +
+      s.head_track + (s.head_loaded ? ', loaded' : '');
+    var cells = $('strip').children, here = s.visits[s.visits.length - 1];
+    Array.from(cells).forEach(function (cell) { cell.className = 'track'; });
+    s.visits.forEach(function (v) {
+      var cell = cells[v.track];
+      cell.className = 'track ' + (v.bytes_lost || v.read_back_errors ? 'lost' : v.bytes_read ? 'read' : '');
+      cell.title = 'track ' + v.track + ': ' + v.bytes_read + ' bytes read, ' + v.bytes_lost + ' lost, ' +
+                   v.revolutions + ' revolutions';
+    });
+    cells[s.head_track].className += ' head';
+    $('strip-text').textContent = 'Track ' + here.track + ': revolution ' + (here.revolutions + 1) + ', ' +
+      here.bytes_read + ' bytes read, ' + here.bytes_lost + ' lost to overruns.';
+  }
+
+  // A file dropped on a file field is chosen in it.
+  Array.from(document.querySelectorAll('.drop')).forEach(function (zone) {
+    var input = zone.querySelector('input');
+    zone.addEventListener('dragover', function (e) { e.preventDefault(); zone.classList.add('over'); });
+    zone.addEventListener('dragleave', function () { zone.classList.remove('over'); });
+    zone.addEventListener('drop', function (e) {
+      e.preventDefault();
+      zone.classList.remove('over');
+      input.files = e.dataTransfer.files;
+      input.dispatchEvent(new Event('change'));
+    });
+  });
+
+  $('status').textContent = 'Ready.';
+  $('make-button').disabled = false;
+});
