@@ -8,6 +8,7 @@ createSpinLoad().then(function (M) {
   var made = null;      // {name, bytes, inches} of the last disk made
   var opened = null;    // bytes of the last disk opened
   var machine = 0;      // the running machine, or 0
+  var outcome = null;   // how its boot ends, worked out ahead
   var frame = 0, lastTime = 0;
 
   // Bytes and strings into the module's memory for the length of one call.
@@ -140,6 +141,7 @@ createSpinLoad().then(function (M) {
     stop();
     machine = withMemory(bytes, [], M._web_machine_boot);
     if (!machine) { $('boot-status').textContent = 'This file is no disk the machine can play.'; return; }
+    outcome = JSON.parse(M.UTF8ToString(M._web_machine_boot_json(machine)));
     var state = JSON.parse(M.UTF8ToString(M._web_machine_state_json(machine)));
     fill($('strip'), Array.from({length: state.track_count}, function (_, t) { return element('span', '', 'track'); }));
     $('screen').width = M._web_machine_screen_width(machine);
@@ -180,8 +182,12 @@ createSpinLoad().then(function (M) {
     canvas.getContext('2d').putImageData(image, 0, 0);
     $('screen-text').textContent = M.UTF8ToString(M._web_machine_screen_text(machine));
     var s = JSON.parse(M.UTF8ToString(M._web_machine_state_json(machine)));
-    $('boot-status').textContent = s.seconds.toFixed(2) + ' s emulated; PC ' + hex(s.pc) + '; head on track ' +
-      s.head_track + (s.head_loaded ? ', loaded' : '');
+    var ended = s.seconds >= outcome.seconds;
+    var boot = !ended ? 'Booting' : outcome.result === 'started'
+      ? 'Started at ' + hex(outcome.start_address) + ' after ' + outcome.seconds.toFixed(2) + ' s'
+      : 'Boot failed after ' + outcome.seconds.toFixed(2) + ' s: ' + outcome.failure;
+    $('boot-status').textContent = boot + '. ' + s.seconds.toFixed(2) + ' s emulated; PC ' + hex(s.pc) +
+      '; head on track ' + s.head_track + (s.head_loaded ? ', loaded' : '') + '.';
     var cells = $('strip').children, here = s.visits[s.visits.length - 1];
     Array.from(cells).forEach(function (cell) { cell.className = 'track'; });
     s.visits.forEach(function (v) {

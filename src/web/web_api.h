@@ -36,6 +36,9 @@ WebResult* web_list_disk(const uint8_t* bytes, size_t size);
 // A machine of the disk's format with the disk in its drive, powered on;
 // null when the bytes are no disk the machine can play (web_list_disk says why).
 WebMachine* web_machine_boot(const uint8_t* bytes, size_t size);
+// How the boot goes, worked out ahead: spindisk boot's JSON report, whose
+// "seconds" say when the live machine gets there.
+const char* web_machine_boot_json(const WebMachine* machine);
 // Runs about this many CPU cycles; 0 once the CPU has stopped.
 int web_machine_run(WebMachine* machine, double cycles);
 // The clock the machine runs at, for real-time pacing.

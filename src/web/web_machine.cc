@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "disk/boot_disk_facts.h"
 #include "sim/live_machine.h"
 #include "spindisk/boot_report.h"
 #include "spindisk/json_writer.h"
@@ -26,6 +27,7 @@ constexpr double MAX_SLICE_CYCLES = 1e8;
 
 struct WebMachine {
     LiveMachine live;
+    std::string boot_json;   // the same boot run ahead: what the live one will reach, and when
     std::string state_json;  // the texts the page reads stay here until the next call
     std::string screen_text;
     std::vector<uint32_t> pixels;
@@ -56,6 +58,9 @@ WebMachine* web_machine_boot(const uint8_t* bytes, size_t size) {
     if (!web_disk_signal(bytes, size, signal, error) || signal.tracks.empty()) return nullptr;
     auto machine = std::make_unique<WebMachine>();
     const BootSettings settings = default_boot_settings(signal.format);
+    // The machine is deterministic: the live run reaches the start (or the
+    // failure) at the very cycle this run does.
+    machine->boot_json = boot_report_json(simulate_boot(signal, settings), ReportExtras{});
     live_power_on(machine->live, std::move(signal), settings);
     return machine.release();
 }
@@ -64,6 +69,8 @@ int web_machine_run(WebMachine* machine, double cycles) {
     if (!(cycles > 0)) return !machine->live.machine.cpu.stopped;
     return live_run(machine->live, static_cast<uint64_t>(std::fmin(cycles, MAX_SLICE_CYCLES))) ? 1 : 0;
 }
+
+const char* web_machine_boot_json(const WebMachine* machine) { return machine->boot_json.c_str(); }
 
 double web_machine_cpu_hz(const WebMachine* machine) {
     return static_cast<double>(machine->live.machine.clock.cpu_hz);

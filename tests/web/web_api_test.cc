@@ -116,6 +116,7 @@ TEST(WebMachine, BootsToTheProgramsScreen) {
     const MachineHandle machine(web_machine_boot(image.data(), image.size()));
     ASSERT_TRUE(machine);
     EXPECT_EQ(web_machine_cpu_hz(machine.get()), 983040.0);
+    EXPECT_TRUE(contains(web_machine_boot_json(machine.get()), "{\"result\":\"started\",\"ok\":true,"));
     EXPECT_FALSE(contains(web_machine_screen_text(machine.get()), "HELLO"));
     // The boot takes 1.41 s at 983040 Hz; two seconds in slices of 1/50 s.
     const double slice = 983040.0 / 50;

@@ -137,6 +137,7 @@ check('the disk boots and its greeting is on the screen', async (page) => {
   const wall = (Date.now() - started) / 1000;
   const status = await page.$eval('#boot-status', (e) => e.textContent);
   console.log(`  booted in ${wall.toFixed(2)} s wall time: ${status}`);
+  assert.match(status, /^Started at \$0300 after 1\.\d\d s\. /);
   assert.match(await page.$eval('#strip-text', (e) => e.textContent), /^Track \d+: revolution \d+, \d+ bytes read/);
   const shot = await (await page.$('#screen')).screenshot();
   const unlike = await pixelsUnlike(page, shot);
