@@ -110,6 +110,17 @@ check('a raw program makes the bytes SpinLoad and spindisk write', async (page, 
   assert((await downloaded('hello.hfe')).equals(fs.readFileSync(path.join(work, 'expected.hfe'))), '.hfe differs');
 });
 
+check('a 40 KB program is made and verified, the bytes SpinLoad writes', async (page) => {
+  const program = path.join(work, 'big.bin');
+  fs.writeFileSync(program, Buffer.from(Array.from({length: 40960}, (_, i) => (i * 7 + (i >> 8)) & 0xFF)));
+  const made = await makeDisk(page, program, {'#make-load': '0300', '#make-label': ''});
+  console.log(`  made and verified in ${made.ms} ms: ${made.summary}`);
+  assert.match(made.summary, /verified: starts after/);
+  await page.click('#download-65d');
+  run(spinload, ['-l0300', program, 'big.65d']);
+  assert((await downloaded('big.65d')).equals(fs.readFileSync(path.join(work, 'big.65d'))), '.65d differs');
+});
+
 check('a layout that would not boot is refused', async (page) => {
   const program = path.join(sourceDir, 'examples', 'hello.bin');
   const made = await makeDisk(page, program, {'#make-load': '0080', '#make-label': ''});
