@@ -7,7 +7,6 @@
 #include "spindisk/arguments.h"
 #include "spindisk/command.h"
 #include "spindisk/disk_writing.h"
-#include "spindisk/output_writing.h"
 
 const char CONVERT_USAGE[] =
     "Usage: spindisk convert IN OUT [--force] [--lead-in-us N]\n"
@@ -35,16 +34,10 @@ const char COMMAND_NAME[] = "convert";
 const char LEAD_IN_OPTION[] = "lead-in-us";
 const char FORCE_OPTION[] = "force";
 
-struct ConvertRequest {
-    std::string in_name, out_name;
-    OutputFormat format{};
-    bool has_lead_in = false;
-    double lead_in_us = 0;
-    bool force = false;
-};
+const char TRUNCATION_HINT[] = "shorten --lead-in-us, or use 'spindisk hfe --allow-truncation' to drop them";
 
 // The request from the command line; an empty error means it is good.
-std::string parse_convert_request(const std::vector<std::string>& args, ConvertRequest& request) {
+std::string parse_convert_request(const std::vector<std::string>& args, DiskWriteRequest& request) {
     const ParsedArguments parsed = parse_command_arguments(args, {{LEAD_IN_OPTION, true}, {FORCE_OPTION, false}});
     if (!parsed.error.empty()) return parsed.error;
     if (parsed.positional.size() < 2) return parsed.positional.empty() ? "missing IN and OUT" : "missing OUT";
@@ -52,6 +45,7 @@ std::string parse_convert_request(const std::vector<std::string>& args, ConvertR
     request.in_name = parsed.positional[0];
     request.out_name = parsed.positional[1];
     request.force = parsed.has(FORCE_OPTION);
+    request.truncation_hint = TRUNCATION_HINT;
     if (!output_format_for_name(request.out_name, request.format)) {
         return "the extension of " + quoted_name(request.out_name) + " names no disk format: use .65d, .hfe, .os5 or .os8";
     }
@@ -65,25 +59,17 @@ std::string parse_convert_request(const std::vector<std::string>& args, ConvertR
     return "";
 }
 
-const char* format_title(DiskFileKind kind) {
-    switch (kind) {
-        case DiskFileKind::image: return ".65d image";
-        case DiskFileKind::hfe: return "HFE file";
-        case DiskFileKind::osi_stream: return "osiemu bit stream";
-    }
-    return "";
-}
-
 // What was written, then what the conversion kept and lost.
-std::string convert_summary(const DiskFile& disk, const ConvertRequest& request, size_t size, double lead_in_us) {
+std::string convert_summary(const DiskWriteRequest& request, const WrittenDisk& written) {
+    const DiskFile& disk = written.disk;
     const std::string slot = std::to_string(disk.geometry->track_slot_size);
     std::string text = "wrote " + quoted_name(request.out_name) + ": " + format_title(request.format.kind) + ", " +
                        disk.geometry->name + ", " + std::to_string(disk.geometry->track_count) + " tracks, " +
-                       std::to_string(size) + " bytes\n";
+                       std::to_string(written.file_size) + " bytes\n";
     if (disk.kind == DiskFileKind::image) {
         if (request.format.kind == DiskFileKind::image) return text;
-        return text + "lead-in " + number_text(lead_in_us) + " us: " + count_range_text(disk.layout.bytes_sent) +
-               " of each track's " + slot + " bytes fit in the revolution\n";
+        return text + "lead-in " + number_text(written.lead_in_us) + " us: " +
+               count_range_text(disk.layout.bytes_sent) + " of each track's " + slot + " bytes fit in the revolution\n";
     }
     text += "read from " + quoted_name(request.in_name) + ": " + disk_source_text(disk) + "\n";
     if (request.format.kind != DiskFileKind::image) return text + "tracks copied as they stand\n";
@@ -94,38 +80,16 @@ std::string convert_summary(const DiskFile& disk, const ConvertRequest& request,
 }  // namespace
 
 CommandOutput run_convert(const std::vector<std::string>& args) {
-    ConvertRequest request;
-    std::string error = parse_convert_request(args, request);
+    DiskWriteRequest request;
+    const std::string error = parse_convert_request(args, request);
     if (!error.empty()) return usage_error(COMMAND_NAME, error);
-
-    DiskFile disk;
-    if (!load_disk_file(request.in_name, disk, error)) return command_error(error);
-    error = stream_extension_mismatch(request.format, request.out_name, disk, request.in_name);
-    if (!error.empty()) return usage_error(COMMAND_NAME, error);
-    const double* lead_in = request.has_lead_in ? &request.lead_in_us : nullptr;
-    if (!lay_out_disk_signal(disk, request.in_name, lead_in, error)) return usage_error(COMMAND_NAME, error);
-    const double lead_in_us = lead_in_used(disk, lead_in);
-
-    // Bytes a .65d holds but a revolution cannot are refused, not dropped.
-    const std::string loss = request.format.kind == DiskFileKind::image ? "" : layout_loss(disk.layout, lead_in_us);
-    if (!loss.empty()) {
-        CommandOutput output = command_error(loss);
-        output.err += "spindisk: shorten --lead-in-us, or use 'spindisk hfe --allow-truncation' to drop them\n";
-        return output;
-    }
-    std::vector<uint8_t> bytes;
-    if (!encode_disk(disk, request.format.kind, bytes, error)) {
-        return command_error("cannot write " + quoted_name(request.in_name) + " as " +
-                             format_title(request.format.kind) + ": " + error);
-    }
-    error = write_output_file(request.out_name, request.force, bytes);
-    if (!error.empty()) return command_error(error);
-
+    WrittenDisk written;
     CommandOutput output;
-    if (request.format.kind != DiskFileKind::image) output.err = short_lead_in_warning(disk, lead_in_us);
-    for (const std::string& problem : disk_decode_problems(disk)) {
+    if (!write_disk_as(COMMAND_NAME, request, written, output)) return output;
+    if (request.format.kind != DiskFileKind::image) output.err = short_lead_in_warning(written.disk, written.lead_in_us);
+    for (const std::string& problem : disk_decode_problems(written.disk)) {
         output.err += "spindisk: warning: " + quoted_name(request.in_name) + ": " + problem + "\n";
     }
-    output.out = convert_summary(disk, request, bytes.size(), lead_in_us);
+    output.out = convert_summary(request, written);
     return output;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "disk/disk_file.h"
+#include "spindisk/command.h"
 
 // The format an output name asks for by its extension, in any case: .65d,
 // .hfe, or .os5 / .os8 (an osiemu bit stream of a 5.25-inch / 8-inch disk).
@@ -18,24 +19,39 @@ struct OutputFormat {
 // False for any other extension.
 bool output_format_for_name(const std::string& name, OutputFormat& format);
 
-// "" when the output's extension fits the disk; else why not, for bad usage:
-// "'x.os8' is an 8-inch bit stream, but 'in.65d' is a 5.25-inch disk: name it .os5".
-std::string stream_extension_mismatch(const OutputFormat& format, const std::string& out_name, const DiskFile& disk,
-                                      const std::string& in_name);
+// What a format is called in messages: ".65d image", "HFE file", "osiemu bit stream".
+const char* format_title(DiskFileKind kind);
 
-// The output file's bytes: the slots for a .65d, the disk's signal written
-// as HFE or as a bit stream. False with a reason otherwise.
-bool encode_disk(const DiskFile& disk, DiskFileKind kind, std::vector<uint8_t>& bytes, std::string& error);
+// What hfe and convert are asked to do: IN written as OUT in a format.
+struct DiskWriteRequest {
+    std::string in_name, out_name;
+    OutputFormat format{};
+    bool has_lead_in = false;
+    double lead_in_us = 0;
+    bool allow_truncation = false;  // write without non-zero bytes that do not fit
+    bool force = false;
+    const char* truncation_hint = "";  // the line after a refused truncation
+};
 
-// The lead-in a .65d was laid out with: the one given, else its format's.
-double lead_in_used(const DiskFile& disk, const double* lead_in_us);
+// What was written.
+struct WrittenDisk {
+    DiskFile disk;
+    double lead_in_us = 0;   // what a .65d was laid out with
+    // Non-zero bytes a .65d laid out in time left out, when allowed: "N non-zero
+    // bytes do not fit in a revolution after a lead-in of X us (tracks 3, 4)".
+    std::string loss;
+    size_t file_size = 0;
+};
+
+// Reads IN, lays a .65d out in time, refuses an output extension that does
+// not fit the disk and bytes that do not fit a revolution (unless allowed),
+// encodes and writes OUT. False with the command's failure: status 1, or
+// bad usage for a lead-in or extension that cannot be.
+bool write_disk_as(const std::string& command, const DiskWriteRequest& request, WrittenDisk& written,
+                   CommandOutput& failure);
 
 // Whole numbers as such, fractions to three places: 11700, 5.5, 0.125.
 std::string number_text(double value);
-
-// "" when every non-zero byte fit in the revolution; else "N non-zero bytes
-// do not fit in a revolution after a lead-in of X us (tracks 3, 4)".
-std::string layout_loss(const SignalLayoutReport& report, double lead_in_us);
 
 // A warning line ("spindisk: warning: ...\n") when a .65d laid out with this
 // lead-in will not boot because its sector mark passes during the index pulse.

@@ -8,7 +8,6 @@
 #include "spindisk/arguments.h"
 #include "spindisk/command.h"
 #include "spindisk/disk_writing.h"
-#include "spindisk/output_writing.h"
 
 const char HFE_USAGE[] =
     "Usage: spindisk hfe IMAGE OUT.hfe [--lead-in-us N] [--allow-truncation] [--force]\n"
@@ -38,16 +37,10 @@ const char FORCE_OPTION[] = "force";
 
 constexpr double BITS_PER_KBIT = 1000.0;
 
-struct HfeRequest {
-    std::string in_name, out_name;
-    bool has_lead_in = false;
-    double lead_in_us = 0;
-    bool allow_truncation = false;
-    bool force = false;
-};
+const char TRUNCATION_HINT[] = "shorten --lead-in-us, or give --allow-truncation to write the file without them";
 
 // The request from the command line; an empty error means it is good.
-std::string parse_hfe_request(const std::vector<std::string>& args, HfeRequest& request) {
+std::string parse_hfe_request(const std::vector<std::string>& args, DiskWriteRequest& request) {
     const ParsedArguments parsed = parse_command_arguments(
         args, {{LEAD_IN_OPTION, true}, {ALLOW_TRUNCATION_OPTION, false}, {FORCE_OPTION, false}});
     if (!parsed.error.empty()) return parsed.error;
@@ -55,8 +48,10 @@ std::string parse_hfe_request(const std::vector<std::string>& args, HfeRequest& 
     if (parsed.positional.size() > 2) return "unexpected argument " + quoted_name(parsed.positional[2]);
     request.in_name = parsed.positional[0];
     request.out_name = parsed.positional[1];
+    request.format = {DiskFileKind::hfe, DiskFormat::mini};
     request.allow_truncation = parsed.has(ALLOW_TRUNCATION_OPTION);
     request.force = parsed.has(FORCE_OPTION);
+    request.truncation_hint = TRUNCATION_HINT;
     request.has_lead_in = parsed.has(LEAD_IN_OPTION);
     if (request.has_lead_in && !parse_decimal(parsed.values.at(LEAD_IN_OPTION), request.lead_in_us)) {
         return "--lead-in-us needs a number of microseconds, not " + quoted_name(parsed.values.at(LEAD_IN_OPTION));
@@ -65,10 +60,14 @@ std::string parse_hfe_request(const std::vector<std::string>& args, HfeRequest& 
 }
 
 // What was written: the file, each track's timing, and what fit.
-std::string hfe_summary(const DiskFile& disk, const HfeRequest& request, const HfeLayout& layout, size_t size,
-                        double lead_in_us) {
+std::string hfe_summary(const DiskWriteRequest& request, const WrittenDisk& written) {
+    const DiskFile& disk = written.disk;
+    HfeLayout layout;
+    std::string error;
+    hfe_layout_for(disk.signal, layout, error);  // the file was written from this layout
     std::string text = "wrote " + request.out_name + ": " + disk.geometry->name + ", " +
-                       std::to_string(layout.track_count) + " tracks, " + std::to_string(size) + " bytes\n";
+                       std::to_string(layout.track_count) + " tracks, " + std::to_string(written.file_size) +
+                       " bytes\n";
     text += "each track: one revolution of " + std::to_string(layout.bits_per_revolution) + " bit times at " +
             number_text(disk.signal.bit_rate / BITS_PER_KBIT) + " kbit/s and " + std::to_string(layout.rpm) +
             " rpm, " + std::to_string(layout.side_bytes) + " HFE bytes per side (header: " +
@@ -76,41 +75,21 @@ std::string hfe_summary(const DiskFile& disk, const HfeRequest& request, const H
     if (disk.kind != DiskFileKind::image) {
         return text + "tracks as " + quoted_name(request.in_name) + " holds them: " + disk_source_text(disk) + "\n";
     }
-    return text + "lead-in " + number_text(lead_in_us) + " us: " + count_range_text(disk.layout.bytes_sent) +
+    return text + "lead-in " + number_text(written.lead_in_us) + " us: " + count_range_text(disk.layout.bytes_sent) +
            " of each track's " + std::to_string(disk.geometry->track_slot_size) + " bytes fit in the revolution\n";
 }
 
 }  // namespace
 
 CommandOutput run_hfe(const std::vector<std::string>& args) {
-    HfeRequest request;
-    std::string error = parse_hfe_request(args, request);
+    DiskWriteRequest request;
+    const std::string error = parse_hfe_request(args, request);
     if (!error.empty()) return usage_error(COMMAND_NAME, error);
-
-    DiskFile disk;
-    if (!load_disk_file(request.in_name, disk, error)) return command_error(error);
-    const double* lead_in = request.has_lead_in ? &request.lead_in_us : nullptr;
-    if (!lay_out_disk_signal(disk, request.in_name, lead_in, error)) return usage_error(COMMAND_NAME, error);
-    const double lead_in_us = lead_in_used(disk, lead_in);
-
-    const std::string loss = layout_loss(disk.layout, lead_in_us);
-    if (!loss.empty() && !request.allow_truncation) {
-        CommandOutput output = command_error(loss);
-        output.err += "spindisk: shorten --lead-in-us, or give --allow-truncation to write the file without them\n";
-        return output;
-    }
-
-    std::vector<uint8_t> file;
-    HfeLayout layout;
-    if (!hfe_layout_for(disk.signal, layout, error) || !signal_to_hfe(disk.signal, file, error)) {
-        return command_error("cannot lay out " + quoted_name(request.in_name) + " as HFE: " + error);
-    }
-    error = write_output_file(request.out_name, request.force, file);
-    if (!error.empty()) return command_error(error);
-
+    WrittenDisk written;
     CommandOutput output;
-    output.err = short_lead_in_warning(disk, lead_in_us);
-    if (!loss.empty()) output.err += "spindisk: warning: " + loss + " and are left out\n";
-    output.out = hfe_summary(disk, request, layout, file.size(), lead_in_us);
+    if (!write_disk_as(COMMAND_NAME, request, written, output)) return output;
+    output.err = short_lead_in_warning(written.disk, written.lead_in_us);
+    if (!written.loss.empty()) output.err += "spindisk: warning: " + written.loss + " and are left out\n";
+    output.out = hfe_summary(request, written);
     return output;
 }
