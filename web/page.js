@@ -6,7 +6,7 @@
 createSpinLoad().then(function (M) {
   var $ = function (id) { return document.getElementById(id); };
   var made = null;      // {name, bytes, inches} of the last disk made
-  var opened = null;    // bytes of the last disk opened
+  var opened = null;    // {name, bytes} of the last disk opened
   var machine = 0;      // the running machine, or 0
   var outcome = null;   // how its boot ends, worked out ahead
   var frame = 0, lastTime = 0;
@@ -104,25 +104,27 @@ createSpinLoad().then(function (M) {
   $('download-65d').addEventListener('click', function () { download(made.bytes, made.name + '.65d'); });
   $('download-hfe').addEventListener('click', function () { convert('hfe', '.hfe'); });
   $('download-osi').addEventListener('click', function () { convert('osi', '.os' + made.inches); });
-  $('make-boot-button').addEventListener('click', function () { boot(made.bytes); });
+  $('make-boot-button').addEventListener('click', function () { boot(made.bytes, made.name + '.65d'); });
 
   // Open a disk.
   $('open-file').addEventListener('change', function () {
     readFile($('open-file')).then(function (file) {
-      var r = take(withMemory(file.bytes, [], M._web_list_disk)).report;
-      opened = r.ok ? file.bytes : null;
+      var r = take(withMemory(file.bytes, [file.name], function (data, size, t) {
+        return M._web_list_disk(data, size, t[0]);
+      })).report;
+      opened = r.ok ? file : null;
       $('open-result').hidden = !r.ok;
       $('open-error').hidden = r.ok;
       $('open-error').textContent = r.ok ? '' : r.error;
-      if (r.ok) showListing(r.listing, r.text);
+      if (r.ok) showListing(r.listing, r.text, r.source);
     });
   });
 
-  function showListing(l, text) {
+  function showListing(l, text, source) {
     var boot = l.boot.mode === 'loader' ? "SpinLoad's loader, start " + hex(l.boot.exec_address)
              : l.boot.mode === 'raw' ? 'boot code, ' + l.boot.page_count + ' pages' : 'unknown boot code';
     var end = l.terminator ? '; terminator on track ' + l.terminator.track + ' at ' + hex(l.terminator.address) : '';
-    $('open-summary').textContent = l.format + ' disk, ' + boot + end + '; label: ' +
+    $('open-summary').textContent = (source ? source + '. ' : '') + l.format + ' disk, ' + boot + end + '; label: ' +
       (l.label.lines.join(' / ') || '(none)') + (l.label.default ? ' (the default)' : '');
     var rows = [['track', 'pages', 'chunk', 'bytes', 'stored'].map(function (h) { return element('th', h); })];
     l.tracks.forEach(function (t) {
@@ -134,12 +136,12 @@ createSpinLoad().then(function (M) {
     fill($('open-findings'), findings(l.warnings));
     $('open-text').textContent = text;
   }
-  $('open-boot-button').addEventListener('click', function () { boot(opened); });
+  $('open-boot-button').addEventListener('click', function () { boot(opened.bytes, opened.name); });
 
   // Boot it: the machine runs in slices, one per animation frame.
-  function boot(bytes) {
+  function boot(bytes, name) {
     stop();
-    machine = withMemory(bytes, [], M._web_machine_boot);
+    machine = withMemory(bytes, [name], function (data, size, t) { return M._web_machine_boot(data, size, t[0]); });
     if (!machine) { $('boot-status').textContent = 'This file is no disk the machine can play.'; return; }
     outcome = JSON.parse(M.UTF8ToString(M._web_machine_boot_json(machine)));
     var state = JSON.parse(M.UTF8ToString(M._web_machine_state_json(machine)));

@@ -30,12 +30,14 @@ WebResult* web_make_disk(const uint8_t* input, size_t size, const char* load, co
 // A .65d image as another disk file: format "hfe" or "osi" (.os5/.os8).
 WebResult* web_convert_image(const uint8_t* image, size_t size, const char* format);
 
-// What is on a disk file: the listing's JSON under "listing", its text under "text".
-WebResult* web_list_disk(const uint8_t* bytes, size_t size);
+// What is on a disk file (.65d, HFE, osiemu bit stream): spindisk list's
+// JSON under "listing", its text under "text", and where a decoded disk's
+// bytes came from under "source" (empty for a .65d). name is the file's, for messages.
+WebResult* web_list_disk(const uint8_t* bytes, size_t size, const char* name);
 
 // A machine of the disk's format with the disk in its drive, powered on;
 // null when the bytes are no disk the machine can play (web_list_disk says why).
-WebMachine* web_machine_boot(const uint8_t* bytes, size_t size);
+WebMachine* web_machine_boot(const uint8_t* bytes, size_t size, const char* name);
 // How the boot goes, worked out ahead: spindisk boot's JSON report, whose
 // "seconds" say when the live machine gets there.
 const char* web_machine_boot_json(const WebMachine* machine);

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "signal/disk_signal.h"
+#include "disk/disk_file.h"
 
-// The signal the drive plays from a disk file's bytes; false with a reason.
-bool web_disk_signal(const uint8_t* bytes, size_t size, DiskSignal& signal, std::string& error);
+// Any disk file the commands read (.65d, HFE, osiemu bit stream), with its
+// signal laid out for the drive; false with the commands' message, which
+// names the file by `name`.
+bool web_read_disk(const uint8_t* bytes, size_t size, const std::string& name, DiskFile& disk, std::string& error);

@@ -52,10 +52,11 @@ std::string visit_json(const TrackVisit& visit) {
 
 }  // namespace
 
-WebMachine* web_machine_boot(const uint8_t* bytes, size_t size) {
-    DiskSignal signal;
+WebMachine* web_machine_boot(const uint8_t* bytes, size_t size, const char* name) {
+    DiskFile disk;
     std::string error;
-    if (!web_disk_signal(bytes, size, signal, error) || signal.tracks.empty()) return nullptr;
+    if (!web_read_disk(bytes, size, name, disk, error) || disk.signal.tracks.empty()) return nullptr;
+    DiskSignal& signal = disk.signal;
     auto machine = std::make_unique<WebMachine>();
     const BootSettings settings = default_boot_settings(signal.format);
     // The machine is deterministic: the live run reaches the start (or the

@@ -99,21 +99,32 @@ TEST(WebConvert, GivesWhatSpindiskHfeWrites) {
     EXPECT_TRUE(contains(result_json(not_an_image), "\"ok\":false"));
 }
 
-TEST(WebList, ListsAnImageAndNamesWhatIsNoDisk) {
+TEST(WebList, ListsEveryDiskFormatAndNamesWhatIsNoDisk) {
     const Result made = make(hello_program(), "0300", "", 5, "HELLO");
     const Bytes image = result_bytes(made);
-    const Result listed(web_list_disk(image.data(), image.size()));
-    EXPECT_TRUE(contains(result_json(listed), "\"listing\":{\"format\":\"5.25-inch\"")) << result_json(listed);
-    EXPECT_TRUE(contains(result_json(listed), "\"lines\":[\"HELLO\"]")) << result_json(listed);
-    const Result nothing(web_list_disk(image.data(), 1000));
-    EXPECT_TRUE(contains(result_json(nothing), "\"error\":\"the disk is 1000 bytes; an image is 92160 bytes (5.25-inch)"))
-        << result_json(nothing);
+    struct Case { const char* name; const char* format; const char* source; };
+    const Case cases[] = {
+        {"hello.65d", "", ""},
+        {"hello.hfe", "hfe", "HFE file, 40 tracks"},
+        {"hello.os5", "osi", "osiemu bit stream, 40 tracks"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes disk = *c.format ? result_bytes(Result(web_convert_image(image.data(), image.size(), c.format))) : image;
+        const Result listed(web_list_disk(disk.data(), disk.size(), c.name));
+        const std::string json = result_json(listed);
+        EXPECT_TRUE(contains(json, "\"listing\":{")) << json;
+        EXPECT_TRUE(contains(json, "\"lines\":[\"HELLO\"]")) << json;
+        EXPECT_TRUE(contains(json, c.source)) << json;
+    }
+    const Result nothing(web_list_disk(image.data(), 1000, "x.bin"));
+    EXPECT_TRUE(contains(result_json(nothing), "\"error\":\"'x.bin' is 1000 bytes; ")) << result_json(nothing);
 }
 
 TEST(WebMachine, BootsToTheProgramsScreen) {
     const Result made = make(hello_program(), "0300");
     const Bytes image = result_bytes(made);
-    const MachineHandle machine(web_machine_boot(image.data(), image.size()));
+    const MachineHandle machine(web_machine_boot(image.data(), image.size(), "hello.65d"));
     ASSERT_TRUE(machine);
     EXPECT_EQ(web_machine_cpu_hz(machine.get()), 983040.0);
     EXPECT_TRUE(contains(web_machine_boot_json(machine.get()), "{\"result\":\"started\",\"ok\":true,"));
@@ -134,7 +145,7 @@ TEST(WebMachine, BootsToTheProgramsScreen) {
 
 TEST(WebMachine, RefusesBytesThatAreNoDisk) {
     const Bytes bytes(1000, 0);
-    EXPECT_EQ(web_machine_boot(bytes.data(), bytes.size()), nullptr);
+    EXPECT_EQ(web_machine_boot(bytes.data(), bytes.size(), "zeros.bin"), nullptr);
 }
 
 }  // namespace

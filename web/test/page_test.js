@@ -104,10 +104,14 @@ check('a raw program makes the bytes SpinLoad and spindisk write', async (page, 
   assert.match(made.summary, /verified: starts after/);
   await page.click('#download-65d');
   await page.click('#download-hfe');
+  await page.click('#download-osi');
   run(spinload, ['-l0300', '-nHELLO', program, 'expected.65d']);
-  run(spindisk, ['hfe', 'expected.65d', 'expected.hfe']);
-  assert((await downloaded('hello.65d')).equals(fs.readFileSync(path.join(work, 'expected.65d'))), '.65d differs');
-  assert((await downloaded('hello.hfe')).equals(fs.readFileSync(path.join(work, 'expected.hfe'))), '.hfe differs');
+  run(spindisk, ['convert', 'expected.65d', 'expected.hfe']);
+  run(spindisk, ['convert', 'expected.65d', 'expected.os5']);
+  for (const extension of ['.65d', '.hfe', '.os5']) {
+    const expected = fs.readFileSync(path.join(work, 'expected' + extension));
+    assert((await downloaded('hello' + extension)).equals(expected), extension + ' differs');
+  }
 });
 
 check('a 40 KB program is made and verified, the bytes SpinLoad writes', async (page) => {
@@ -128,10 +132,14 @@ check('a layout that would not boot is refused', async (page) => {
   assert(await page.$eval('#download-65d', (e) => e.disabled), 'a refused disk can be downloaded');
 });
 
-check('an opened disk is listed', async (page) => {
-  await (await page.$('#open-file')).uploadFile(path.join(work, 'expected.65d'));
-  await page.waitForFunction(() => !document.getElementById('open-result').hidden);
+check('an opened disk is listed, from any of its formats', async (page) => {
+  for (const name of ['expected.65d', 'expected.hfe', 'expected.os5']) {
+    await page.$eval('#open-summary', (e) => { e.textContent = ''; });
+    await (await page.$('#open-file')).uploadFile(path.join(work, name));
+    await page.waitForFunction(() => document.getElementById('open-summary').textContent !== '');
+  }
   const summary = await page.$eval('#open-summary', (e) => e.textContent);
+  assert.match(summary, /^osiemu bit stream, 40 tracks/);
   assert.match(summary, /SpinLoad's loader, start \$0300/);
   assert.match(summary, /label: HELLO/);
   const cells = await page.$$eval('#open-tracks td', (tds) => tds.map((td) => td.textContent));
@@ -139,7 +147,7 @@ check('an opened disk is listed', async (page) => {
   assert.deepStrictEqual(cells.slice(0, 3), ['1', '1', '$0300-$' + end.toString(16).toUpperCase().padStart(4, '0')]);
 });
 
-check('the disk boots and its greeting is on the screen', async (page) => {
+check('the opened osiemu stream boots and its greeting is on the screen', async (page) => {
   await page.click('#speed-fast');
   const started = Date.now();
   await page.click('#open-boot-button');
