@@ -59,14 +59,14 @@ TEST(BootRom, DelaysFollowTheClock) {
         const auto machine = run_to_head_load(disk, hz, 0);
         const Machine& m = *machine;
         ASSERT_TRUE(drive_head_loaded(m.drive));
-        ASSERT_EQ(m.visits.size(), 3u);  // track 0, track 1, track 0
-        EXPECT_EQ(m.visits[1].track, 1);
-        EXPECT_EQ(m.visits[2].track, 0);
+        ASSERT_EQ(m.watch.visits.size(), 3u);  // track 0, track 1, track 0
+        EXPECT_EQ(m.watch.visits[1].track, 1);
+        EXPECT_EQ(m.watch.visits[2].track, 0);
         const double to_ms = 1000.0 / static_cast<double>(hz);
         const double slack_ms = 0.02 * 25 + 100 * to_ms;  // 2 % and a few instructions
-        EXPECT_NEAR(static_cast<double>(m.visits[1].arrived_cycle) * to_ms, 250.0, 0.02 * 250 + 100 * to_ms);
-        EXPECT_NEAR(static_cast<double>(m.visits[2].arrived_cycle - m.visits[1].arrived_cycle) * to_ms, 25.0, slack_ms);
-        EXPECT_NEAR(static_cast<double>(m.cpu.cycles - m.visits[2].arrived_cycle) * to_ms, 25.0, slack_ms);
+        EXPECT_NEAR(static_cast<double>(m.watch.visits[1].arrived_cycle) * to_ms, 250.0, 0.02 * 250 + 100 * to_ms);
+        EXPECT_NEAR(static_cast<double>(m.watch.visits[2].arrived_cycle - m.watch.visits[1].arrived_cycle) * to_ms, 25.0, slack_ms);
+        EXPECT_NEAR(static_cast<double>(m.cpu.cycles - m.watch.visits[2].arrived_cycle) * to_ms, 25.0, slack_ms);
     }
 }
 
@@ -74,7 +74,7 @@ TEST(BootRom, SteppingInOnceThenOutToTrackZero) {
     const DiskSignal disk = blank_disk();
     const auto machine = run_to_head_load(disk, 983040, 7);
     std::vector<int> tracks;
-    for (const TrackVisit& visit : machine->visits) tracks.push_back(visit.track);
+    for (const TrackVisit& visit : machine->watch.visits) tracks.push_back(visit.track);
     EXPECT_EQ(tracks, (std::vector<int>{7, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
 }
 
