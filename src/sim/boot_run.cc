@@ -147,7 +147,7 @@ BootReport run_boot(const DiskSignal& disk, const BootDiskFacts& facts, const Bo
     auto machine = std::make_unique<Machine>();
     Machine& m = *machine;
     machine_power_on(m, disk, MachineSettings{settings.cpu_hz, settings.index_us, settings.start_track},
-                     build_boot_rom(settings.cpu_hz));
+                     build_boot_rom());
     report.bit_rate = m.clock.bit_rate;
     report.revolution_bits = m.drive.revolution_bits;
 

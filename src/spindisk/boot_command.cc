@@ -53,7 +53,7 @@ const std::vector<OptionSpec> BOOT_OPTIONS = {
 
 constexpr uint64_t MAX_PROGRAM_FILE = 1u << 20;   // above the largest program (227106 bytes)
 constexpr unsigned long long MIN_CPU_HZ = 100000;
-constexpr unsigned long long MAX_CPU_HZ = 100000000;  // the ROM's delay loop counts up to here
+constexpr unsigned long long MAX_CPU_HZ = 100000000;  // far past any OSI board
 constexpr double MAX_SECONDS = 3600.0;
 constexpr double MAX_RUN_MS = 60000.0;
 constexpr double DEFAULT_SCREEN_RUN_MS = 100.0;

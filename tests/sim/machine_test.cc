@@ -28,7 +28,7 @@ struct Powered {
     DiskSignal disk = one_frame_disk();
     std::unique_ptr<Machine> machine = std::make_unique<Machine>();
     Powered() {
-        machine_power_on(*machine, disk, MachineSettings{ONE_MHZ, 5500.0, 0}, build_boot_rom(ONE_MHZ));
+        machine_power_on(*machine, disk, MachineSettings{ONE_MHZ, 5500.0, 0}, build_boot_rom());
     }
 };
 
