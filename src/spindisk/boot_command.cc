@@ -169,6 +169,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     const BootReport report = simulate_boot(disk.signal, settings);
     ProgramCheck check;
     ReportExtras extras;
+    extras.program_range = program_range(read_signal_facts(disk.signal));
     extras.screen = options.screen;
     extras.nonzero_bytes_dropped = disk.layout.nonzero_bytes_dropped;
     if (!options.expect_path.empty()) {
@@ -178,7 +179,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
 
     CommandOutput output;
     output.out = options.json ? boot_report_json(report, extras) : boot_report_text(report, extras);
-    const bool good = boot_succeeded(report) && (!extras.program || check.intact);
+    const bool good = boot_succeeded(report, extras.program_range) && (!extras.program || check.intact);
     output.status = good ? STATUS_SUCCESS : STATUS_FAILURE;
     return output;
 }

@@ -169,9 +169,13 @@ TEST(List, ShowsEachWarning) {
          "  warning: track 1 puts program bytes at $0130-$0130, over $012B-$0130, which the loader's finish "
          "overwrites before it starts the program",
          R"({"code":"finish_patch","level":"warning","track":1,)"},
-        {"I/O area", build(loader_options(DiskFormat::mini, 0xC000), pattern_bytes(1)),
-         "  warning: track 1 stores $C000-$C0FC, into the I/O and ROM area at $C000 and up",
+        {"I/O area", build(loader_options(DiskFormat::mini, 0xC020), pattern_bytes(1)),
+         "  warning: track 1 stores $C020-$C11C, into the I/O and ROM area at $C000 and up",
          R"({"code":"io_area","level":"warning","track":1,)"},
+        {"disk controller", build(loader_options(DiskFormat::mini, 0xC000), pattern_bytes(1)),
+         "  error: track 1 stores $C000-$C0FC, into the disk controller's registers at $C001-$C01F: the loader "
+         "loses the index and track-0 lines, and the disk does not boot",
+         R"({"code":"disk_controller","level":"error","track":1,)"},
         {"track header", header,
          "  warning: track 1 does not begin with its track header 43 57 01 58 (\"CW\", the track in BCD, \"X\"); "
          "the loader reads it all the same",
