@@ -5,20 +5,22 @@
 #include "spindisk/listing.h"
 
 const char LIST_USAGE[] =
-    "Usage: spindisk list [--json] IMAGE\n"
+    "Usage: spindisk list [--json] [--strict] IMAGE\n"
     "Shows what is on a .65d image: its format, the boot track (SpinLoad's\n"
     "loader, raw boot code or unknown code), the data tracks as the loader\n"
     "reads them, the program's size and addresses, the directory label, and\n"
     "warnings about anything that would keep the disk from booting or the\n"
-    "program from loading intact.\n"
+    "program from loading intact. With SpinLoad's loader it also gives the\n"
+    "slowest CPU clock at which the loader keeps up with the disk.\n"
     "\n"
     "Options:\n"
-    "  --json   print the same facts as one JSON object (fields in the README)\n"
-    "  --help   show this text\n";
+    "  --json     print the same facts as one JSON object (fields in the README)\n"
+    "  --strict   exit with 1 when any finding is an error\n"
+    "  --help     show this text\n";
 
 namespace {
 
-const std::vector<OptionSpec> LIST_OPTIONS = {{"json", false}};
+const std::vector<OptionSpec> LIST_OPTIONS = {{"json", false}, {"strict", false}};
 
 }  // namespace
 
@@ -32,5 +34,11 @@ CommandOutput run_list(const std::vector<std::string>& args) {
     if (!file.error.empty()) return command_error(file.error);
     CommandOutput output;
     output.out = parsed.has("json") ? listing_json(file.facts) : listing_text(file.facts);
+    const size_t errors = error_count(file.facts);
+    if (parsed.has("strict") && errors > 0) {
+        output.err = "spindisk: " + quoted_name(parsed.positional[0]) + " has " + std::to_string(errors) +
+                     (errors == 1 ? " error" : " errors") + " (--strict)\n";
+        output.status = STATUS_FAILURE;
+    }
     return output;
 }

@@ -9,3 +9,7 @@
 // Both need facts of an image of a known format (facts.geometry set).
 std::string listing_text(const ImageFacts& facts);
 std::string listing_json(const ImageFacts& facts);
+
+// Findings of level error: each one means the disk would not boot or would
+// not load the program intact.
+size_t error_count(const ImageFacts& facts);

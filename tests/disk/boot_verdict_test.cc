@@ -13,6 +13,7 @@
 #include "disk/boot_disk_facts.h"
 #include "disk/boot_verdict.h"
 #include "disk/image_reader.h"
+#include "disk/loader_speed.h"
 #include "format/signal_encoder.h"
 #include "image/image_fixture.h"
 
@@ -110,6 +111,44 @@ TEST(BootVerdict, ReadBackErrorsInTheProgramStillFail) {
     EXPECT_EQ(errors.outside, 509u - 300);        // 2 pages store 509 bytes, to $D8FC
     EXPECT_FALSE(boot_succeeded(report, range));
     EXPECT_FALSE(boot_succeeded(report));  // without a range, every error counts
+}
+
+TEST(BootVerdict, TheLoaderKeepsUpFromTheSlowestClockListGives) {
+    // Full tracks, so the loader's lag would pile up over 8 or 12 pages. The
+    // figure is a worst case; the simulated machine also meets the measured
+    // thresholds for this load address.
+    // The machine measured: 5.25-inch lost at 591 kHz, intact from 592 kHz;
+    // 8-inch lost at 1.1820 MHz, intact from 1.1825 MHz.
+    struct Case {
+        DiskFormat format;
+        size_t size;
+        uint64_t lost_hz, intact_hz;
+    } cases[] = {
+        {DiskFormat::mini, 3 * 2045, 591000, 592000},
+        {DiskFormat::full, 3 * 3069, 1182000, 1182500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(geometry_for(c.format).name);
+        const uint64_t hz = min_cpu_hz(BootMode::loader, c.format);
+        EXPECT_GT(hz, c.lost_hz);
+        EXPECT_LT(hz, c.intact_hz * 1001 / 1000);  // a worst case: at most a hair above the machine's
+        const Bytes program = program_of(c.size);
+        const Bytes image = build(loader_options(c.format, 0x0300), program);
+        SignalLayoutReport layout;
+        const DiskSignal signal =
+            image_to_signal(geometry_for(c.format), image.data(), default_signal_timing(c.format), layout);
+        const std::pair<uint64_t, bool> clocks[] = {
+            {hz + hz / 1000, true}, {hz - hz / 1000, false}, {c.intact_hz, true}, {c.lost_hz, false}};
+        for (const auto& [cpu_hz, intact] : clocks) {
+            SCOPED_TRACE(cpu_hz);
+            BootSettings settings = default_boot_settings(c.format);
+            settings.cpu_hz = cpu_hz;
+            const BootReport report = simulate_boot(signal, settings);
+            ASSERT_EQ(report.outcome, BootOutcome::started);
+            EXPECT_EQ(report.bytes_lost == 0, intact);
+            EXPECT_EQ(check_program(report, program).intact, intact);
+        }
+    }
 }
 
 }  // namespace
