@@ -64,7 +64,7 @@ struct Cpu6502 {
 
 // Cycles per opcode before page-crossing and branch penalties, as the datasheet lists them; 0
 // marks an undocumented opcode. The core counts its bus cycles instead; this table says which
-// opcodes exist and is what the tests check the counts against.
+// opcodes exist, and the tests hold the core's counts to it.
 inline constexpr uint8_t CPU_BASE_CYCLES[256] = {
     //  0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F
     7, 6, 0, 0, 0, 3, 5, 0, 3, 2, 2, 0, 0, 4, 6, 0,  // 0x
