@@ -92,7 +92,9 @@ TEST(BootVerdict, StoresPastTheProgramsLastPageAgreeWithTheMachine) {
         EXPECT_EQ(errors.in_program, 0u);
         EXPECT_EQ(errors.outside, c.outside_program);
         EXPECT_EQ(boot_succeeded(report, range), c.good);
-        if (c.good) EXPECT_TRUE(check_program(report, program).intact);
+        if (c.good) {
+            EXPECT_TRUE(check_program(report, program).intact);
+        }
     }
 }
 
