@@ -18,8 +18,12 @@ struct BootWatch {
     uint64_t lost_at_last_read = 0;      // the ACIA's lost-frame count then
 };
 
+// Power-up: a fresh record, with the head resting on track.
 void watch_start(BootWatch& watch, int track);
+// The head reached track in this cycle; a new visit begins.
 void watch_arrive(BootWatch& watch, int track, uint64_t cycle);
+// The head leaves the present track (or the run ends) in this cycle, after
+// index_pulses pulses began during the visit.
 void watch_leave(BootWatch& watch, uint64_t cycle, uint64_t index_pulses);
 
 // The ACIA was configured, with frames_lost lost since power-up so far.
@@ -29,4 +33,5 @@ void watch_disk_read(BootWatch& watch, uint8_t value, uint64_t frames_lost);
 // A write while a disk byte is pending; reads_back: a read of the address
 // would give the value again.
 void watch_store(BootWatch& watch, uint16_t address, uint8_t value, bool reads_back);
+// A push to the stack: a call or an interrupt, not the program keeping the byte.
 inline void watch_push(BootWatch& watch) { watch.disk_byte_pending = false; }
