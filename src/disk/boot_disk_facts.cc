@@ -1,11 +1,9 @@
 // Reading the boot track and the first data track's load header.
 #include "disk/boot_disk_facts.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "image/boot_track.h"
-#include "image/geometry.h"
 #include "image/data_tracks.h"
 #include "loader/boot_loader.h"
 #include "format/signal_decoder.h"
@@ -42,19 +40,6 @@ BootDiskFacts examine_boot_disk(const DiskSignal& disk) {
         facts.load_address = word(track1[DATA_ADDRESS_HIGH_OFFSET], track1[DATA_ADDRESS_LOW_OFFSET]);
     }
     return facts;
-}
-
-ImageFacts read_signal_facts(const DiskSignal& disk) {
-    const DiskGeometry& g = geometry_for(disk.format);
-    std::vector<uint8_t> image(g.image_size, 0);
-    const size_t tracks = std::min<size_t>(disk.tracks.size(), static_cast<size_t>(g.track_count));
-    for (size_t track = 0; track < tracks; track++) {
-        const std::vector<uint8_t> bytes = decode_track_bytes(disk.tracks[track]);
-        const size_t length = std::min(bytes.size(), g.track_slot_size);
-        std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length),
-                  image.begin() + static_cast<std::ptrdiff_t>(track_offset(g, static_cast<int>(track))));
-    }
-    return read_image(image.data(), image.size());
 }
 
 BootReport simulate_boot(const DiskSignal& disk, const BootSettings& settings) {

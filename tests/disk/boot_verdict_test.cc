@@ -84,7 +84,7 @@ TEST(BootVerdict, StoresPastTheProgramsLastPageAgreeWithTheMachine) {
         EXPECT_EQ(report.outcome, c.outcome);
         EXPECT_EQ(report.head_track, c.head_track);
 
-        const ProgramRange range = program_range(read_signal_facts(signal));
+        const ProgramRange range = program_range(facts);
         ASSERT_TRUE(range.known);
         EXPECT_EQ(range.first, c.load);
         EXPECT_EQ(range.size, c.size);
@@ -107,7 +107,7 @@ TEST(BootVerdict, ReadBackErrorsInTheProgramStillFail) {
     const DiskSignal signal = image_to_signal(g, image.data(), default_signal_timing(DiskFormat::mini), layout);
     const BootReport report = simulate_boot(signal, default_boot_settings(DiskFormat::mini));
     ASSERT_EQ(report.outcome, BootOutcome::started);
-    const ProgramRange range = program_range(read_signal_facts(signal));
+    const ProgramRange range = program_range(read_image(image.data(), image.size()));
     const ReadbackErrors errors = split_readback_errors(report, range);
     EXPECT_EQ(errors.in_program, 300u - 0x100);   // $D800-$D82B
     EXPECT_EQ(errors.outside, 509u - 300);        // 2 pages store 509 bytes, to $D8FC
