@@ -9,7 +9,7 @@ void live_power_on(LiveMachine& live, DiskSignal disk, const BootSettings& setti
     live.disk = std::move(disk);
     machine_power_on(live.machine, live.disk,
                      MachineSettings{settings.cpu_hz, settings.index_us, settings.start_track},
-                     build_boot_rom(settings.cpu_hz));
+                     build_boot_rom());
 }
 
 bool live_run(LiveMachine& live, uint64_t cycles) {
@@ -23,7 +23,7 @@ bool live_run(LiveMachine& live, uint64_t cycles) {
 
 std::vector<TrackVisit> live_visits(const LiveMachine& live) {
     const Machine& m = live.machine;
-    std::vector<TrackVisit> visits = m.visits;
+    std::vector<TrackVisit> visits = m.watch.visits;
     TrackVisit& present = visits.back();
     const uint64_t now = m.cpu.cycles;
     // Index pulses begin at each whole revolution of bit times.

@@ -68,10 +68,10 @@ TEST(LiveMachine, ThePresentVisitCountsItsRevolutionsSoFar) {
     // still has the visit open.
     ASSERT_TRUE(live_run(*live, 983040 * 11 / 10));
     const std::vector<TrackVisit> visits = live_visits(*live);
-    EXPECT_EQ(visits.size(), live->machine.visits.size());
+    EXPECT_EQ(visits.size(), live->machine.watch.visits.size());
     EXPECT_GT(visits.back().index_pulses, 0u);
     EXPECT_EQ(visits.back().left_cycle, live->machine.cpu.cycles);
-    EXPECT_EQ(live->machine.visits.back().left_cycle, 0u);
+    EXPECT_EQ(live->machine.watch.visits.back().left_cycle, 0u);
 }
 
 }  // namespace
