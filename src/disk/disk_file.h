@@ -12,7 +12,7 @@
 #include "format/signal_encoder.h"
 #include "signal/disk_signal.h"
 
-// A file name as messages show it: 'name'.
+// A file name as messages show it: 'name', its control characters as \xNN.
 std::string quoted_name(const std::string& name);
 
 // For the commands: an image file read whole and looked at. The only file

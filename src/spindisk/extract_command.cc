@@ -147,16 +147,17 @@ CommandOutput run_extract(const std::vector<std::string>& args) {
     }
 
     OutputFile output;
+    const std::string exists = quoted_name(out_name) + " exists (use --force to overwrite)";
     switch (open_output(out_name, parsed.has("force"), output)) {
         case OutputOpen::exists:
-            return command_error(quoted_name(out_name) + " exists (use --force to overwrite)");
+            return command_error(exists);
         case OutputOpen::cannot_open:
             return command_error("cannot open " + quoted_name(out_name) + " for writing");
         case OutputOpen::ok:
             break;
     }
     if (!finish_output(output, program.data(), program.size())) {
-        return command_error("cannot write " + quoted_name(out_name));
+        return command_error(output.name_taken ? exists : "cannot write " + quoted_name(out_name));
     }
 
     CommandOutput result;

@@ -134,15 +134,18 @@ CommandOutput run_hfe(const std::vector<std::string>& args) {
     }
 
     OutputFile out;
+    const std::string exists = quoted_name(out_name) + " exists; use --force to overwrite it";
     switch (open_output(out_name, parsed.has(FORCE_OPTION), out)) {
         case OutputOpen::ok:
             break;
         case OutputOpen::exists:
-            return command_error(quoted_name(out_name) + " exists; use --force to overwrite it");
+            return command_error(exists);
         case OutputOpen::cannot_open:
             return command_error("cannot open " + quoted_name(out_name) + " for output");
     }
-    if (!finish_output(out, file.data(), file.size())) return command_error("cannot write " + quoted_name(out_name));
+    if (!finish_output(out, file.data(), file.size())) {
+        return command_error(out.name_taken ? exists : "cannot write " + quoted_name(out_name));
+    }
 
     if (timing.lead_in_us < index_pulse_us(geometry->format)) {
         output.err += "spindisk: warning: the lead-in of " + lead_in_text + " is shorter than the index pulse (" +
