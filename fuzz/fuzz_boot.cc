@@ -21,9 +21,9 @@
 
 namespace {
 
-constexpr double EMULATED_SECONDS = 3.0;
-constexpr int MAX_DATA_TRACKS = 3;  // about 2.5 s to boot at 983040 Hz
-constexpr int FAULT_TRACKS = 5;     // where the boot spends its time
+constexpr double EMULATED_SECONDS = 2.5;
+constexpr int MAX_DATA_TRACKS = 2;  // about 1.8 s to boot at 983040 Hz
+constexpr int FAULT_TRACKS = 4;     // where the boot spends its time
 constexpr size_t MAX_FAULTS = 8;
 constexpr size_t MAX_IDLE_BITS = 4096;
 
@@ -67,7 +67,7 @@ void fault_image(FaultKind kind, FuzzInput& in, const DiskGeometry& g, DiskImage
         case sector_header_byte: slot[DATA_SECTOR_MARK_OFFSET + in.below(3)] = value; break;
         case load_header_byte: slot[DATA_PAGE_COUNT_OFFSET + in.below(LOAD_HEADER_SIZE)] = value; break;
         case boot_header_byte: image.bytes[in.below(BOOT_CODE_OFFSET)] = value; break;
-        default: slot[in.below(g.track_size)] = value; break;
+        default: slot[in.below(g.track_slot_size)] = value; break;
     }
 }
 

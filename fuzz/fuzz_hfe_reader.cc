@@ -1,5 +1,5 @@
 // Fuzz target: the HFE reader behind spindisk boot. Every input is read as a
-// file as it stands; it is then also read as decisions that make a real HFE
+// file as it stands; it is then also read as decisions that pick a real HFE
 // file (a built image laid out in time and written by the real writer) and
 // damage it where the reader looks: the header's fields, the track table,
 // the track data. A file is refused with a reason or read into a signal of
@@ -40,22 +40,31 @@ void read_back(const std::vector<uint8_t>& file) {
     }
 }
 
-std::vector<uint8_t> real_hfe_file(FuzzInput& in) {
+// A real HFE file of each disk format, made once (making one costs far
+// more than reading it): a built image laid out in time by the real encoder
+// and written by the real writer.
+std::vector<uint8_t> make_real_hfe_file(DiskFormat format) {
     ImageOptions options;
-    options.format = in.flag() ? DiskFormat::full : DiskFormat::mini;
-    options.load_address = in.word();
+    options.format = format;
+    options.load_address = 0x0300;
     options.exec_address = options.load_address;
-    const DiskGeometry& g = geometry_for(options.format);
-    const ProgramBytes program(1 + in.below(max_input_loader(g)), in.byte());
+    const DiskGeometry& g = geometry_for(format);
+    const ProgramBytes program(g.track_payload * 2, 0x4C);
     DiskImage image;
     std::vector<uint8_t> file;
     if (!allocate_image(g, image)) return file;
     build_image(options, g, program, image);
     SignalLayoutReport layout;
-    const DiskSignal signal = image_to_signal(g, image.bytes.get(), default_signal_timing(options.format), layout);
+    const DiskSignal signal = image_to_signal(g, image.bytes.get(), default_signal_timing(format), layout);
     std::string error;
     if (!signal_to_hfe(signal, file, error)) file.clear();
     return file;
+}
+
+const std::vector<uint8_t>& real_hfe_file(DiskFormat format) {
+    static const std::vector<uint8_t> mini = make_real_hfe_file(DiskFormat::mini);
+    static const std::vector<uint8_t> full = make_real_hfe_file(DiskFormat::full);
+    return format == DiskFormat::full ? full : mini;
 }
 
 // Each edit sets a byte: in the header's fields, in the track table, anywhere;
@@ -76,7 +85,8 @@ void damage(FuzzInput& in, std::vector<uint8_t>& file) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     read_back(std::vector<uint8_t>(data, data + size));
     FuzzInput in{data, size};
-    std::vector<uint8_t> file = real_hfe_file(in);
+    std::vector<uint8_t> file = real_hfe_file(in.flag() ? DiskFormat::full : DiskFormat::mini);
+    require(!file.empty());
     damage(in, file);
     read_back(file);
     return 0;
