@@ -104,7 +104,9 @@ OutputOpen open_output(const std::string& name, bool overwrite, OutputFile& out)
     if (!fs::exists(status)) {
         // A dangling link is written through: the file it names is created
         // in that file's own directory, and the link stays as it is.
-        if (!resolve_links(out.target, out.target)) return OutputOpen::cannot_open;
+        if (!resolve_links(out.target, out.target) || !name_can_be_created(out.target)) {
+            return OutputOpen::cannot_open;
+        }
         return create_temporary_beside(out) ? OutputOpen::ok : OutputOpen::cannot_open;
     }
     if (fs::is_directory(status) || !is_writable(out.target)) return OutputOpen::cannot_open;

@@ -2,6 +2,7 @@
 #include "fileio/paths.h"
 
 #include <cerrno>
+#include <cwchar>
 #include <system_error>
 
 #ifdef _WIN32
@@ -19,6 +20,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int MAX_LINK_HOPS = 40;  // the kernel's own limit before ELOOP
+constexpr size_t MAX_NAME_LENGTH = 255;  // bytes on Linux, UTF-16 units on Windows
+#ifdef _WIN32
+const wchar_t WINDOWS_FORBIDDEN[] = L"<>:\"|?*";
+constexpr wchar_t FIRST_NAME_CHARACTER = 0x20;  // below: control characters
+#endif
 
 }  // namespace
 
@@ -65,6 +71,17 @@ std::FILE* open_in_place(const fs::path& path) {
     if (!stream) close(fd);
     return stream;
 #endif
+}
+
+bool name_can_be_created(const fs::path& path) {
+    const auto leaf = path.filename().native();
+    if (leaf.empty() || leaf.size() > MAX_NAME_LENGTH) return false;
+#ifdef _WIN32
+    for (const wchar_t c : leaf) {
+        if (c < FIRST_NAME_CHARACTER || std::wcschr(WINDOWS_FORBIDDEN, c)) return false;
+    }
+#endif
+    return true;
 }
 
 bool is_writable(const fs::path& path) {

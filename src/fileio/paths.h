@@ -20,6 +20,12 @@ std::FILE* create_new_file(const std::filesystem::path& path);
 // truncating anything; a FIFO that nobody reads fails instead of waiting.
 std::FILE* open_in_place(const std::filesystem::path& path);
 
+// Whether a file may be created under this last component of a path: not
+// longer than file systems allow, and (on Windows) free of the characters
+// Windows refuses. The file is made under another name and renamed, so a
+// name the rename would refuse is caught before anything is written.
+bool name_can_be_created(const std::filesystem::path& path);
+
 // Whether this process may write to an existing file.
 bool is_writable(const std::filesystem::path& path);
 
