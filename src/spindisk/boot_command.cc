@@ -51,7 +51,7 @@ const std::vector<OptionSpec> BOOT_OPTIONS = {
 
 constexpr uint64_t MAX_PROGRAM_FILE = 1u << 20;   // above the largest program (227106 bytes)
 constexpr unsigned long long MIN_CPU_HZ = 100000;
-constexpr unsigned long long MAX_CPU_HZ = 100000000;  // the ROM's delay loop counts up to here
+constexpr unsigned long long MAX_CPU_HZ = 100000000;  // far past any OSI board
 constexpr double MAX_SECONDS = 3600.0;
 constexpr double MAX_RUN_MS = 60000.0;
 constexpr double DEFAULT_SCREEN_RUN_MS = 100.0;
@@ -183,6 +183,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     const BootReport report = simulate_boot(disk.signal, settings);
     ProgramCheck check;
     ReportExtras extras;
+    extras.program_range = program_range(disk.facts);
     extras.screen = options.screen;
     extras.nonzero_bytes_dropped = disk.layout.nonzero_bytes_dropped;
     if (!options.expect_path.empty()) {
@@ -192,7 +193,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
 
     CommandOutput output;
     output.out = options.json ? boot_report_json(report, extras) : boot_report_text(report, extras);
-    const bool good = boot_succeeded(report) && (!extras.program || check.intact);
+    const bool good = boot_succeeded(report, extras.program_range) && (!extras.program || check.intact);
     output.status = good ? STATUS_SUCCESS : STATUS_FAILURE;
     return output;
 }
