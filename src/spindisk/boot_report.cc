@@ -231,9 +231,9 @@ std::string json_program(const ProgramCheck& check) {
 // The test bench's part of the report: the machine, the keys, the --until
 // texts and the screen.
 
-std::string machine_text(const BootReport& report) {
+std::string memory_text(const BootReport& report) {
     const TestBench& bench = report.settings.bench;
-    std::string text = "Machine: " + std::string(bench.machine.name) + ", " + std::to_string(bench.ram_kb) + " KB RAM, ";
+    std::string text = "Memory: " + std::to_string(bench.ram_kb) + " KB RAM, ";
     text += bench.rom.empty() ? "our boot ROM" : "the user's " + std::to_string(bench.rom.size() / 1024) + " KB ROM";
     return text + "\n";
 }
@@ -249,7 +249,7 @@ std::string keys_text(const BootReport& report) {
     if (typed > 0) text += ", the first at " + seconds_text(report, report.key_cycles.front());
     if (typed < keys.size()) {
         const std::vector<KeyStroke> rest(keys.begin() + static_cast<std::ptrdiff_t>(typed), keys.end());
-        text += "; the program did not read the keyboard for " + quoted(typed_text(rest, rest.size()));
+        text += "; the run ended before " + quoted(typed_text(rest, rest.size()));
     }
     return text + "\n";
 }
@@ -319,10 +319,10 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
     const double revolution_ms = static_cast<double>(report.revolution_bits) * MILLISECONDS_PER_SECOND /
                                  static_cast<double>(report.bit_rate ? report.bit_rate : 1);
     text += "Disk: " + std::string(geometry_for(report.format).name) + ", " + boot_track_text(report) + "\n";
-    text += "Machine: CPU " + std::to_string(report.settings.cpu_hz) + " Hz, " + std::to_string(report.bit_rate) +
-            " bit/s, " + fixed(revolution_ms, 1) + " ms per revolution, index pulse " +
+    text += "Machine: " + std::string(report.settings.bench.machine.name) + ", CPU " +
+            std::to_string(report.settings.cpu_hz) + " Hz, " + std::to_string(report.bit_rate) + " bit/s, " + fixed(revolution_ms, 1) + " ms per revolution, index pulse " +
             fixed(report.settings.index_us / MILLISECONDS_PER_SECOND, 2) + " ms\n";
-    text += machine_text(report);
+    text += memory_text(report);
     if (report.facts.loader && report.boot_track_started) {
         text += "Loader started at " + format_address(BOOT_LOAD_ADDRESS) + " after " +
                 seconds_text(report, report.boot_track_cycle) + "\n";
