@@ -244,9 +244,11 @@ std::string keys_text(const BootReport& report) {
     const std::vector<KeyStroke>& keys = report.settings.bench.keys;
     if (keys.empty()) return "";
     const size_t typed = report.key_cycles.size();
-    std::string text = "Keys: typed " + std::to_string(typed) + " of " + std::to_string(keys.size()) + ", " +
-                       quoted(typed_text(keys, typed));
-    if (typed > 0) text += ", the first at " + seconds_text(report, report.key_cycles.front());
+    std::string text = "Keys: typed " + std::to_string(typed) + " of " + std::to_string(keys.size());
+    if (typed > 0) {
+        text += ", " + quoted(typed_text(keys, typed)) + ", the first at " +
+                seconds_text(report, report.key_cycles.front());
+    }
     if (typed < keys.size()) {
         const std::vector<KeyStroke> rest(keys.begin() + static_cast<std::ptrdiff_t>(typed), keys.end());
         text += "; the run ended before " + quoted(typed_text(rest, rest.size()));
@@ -262,8 +264,10 @@ std::string until_text(const BootReport& report) {
         if (until.appeared) {
             text += " appeared after " + seconds_text(report, until.cycle) + ", " +
                     milliseconds_text(report, until.cycle - start) + " after the start\n";
+        } else if (report.outcome != BootOutcome::started) {
+            text += " did not appear: the program did not start\n";
         } else {
-            text += " did not appear within " + fixed(report.settings.run_ms, 0) + " ms after the start\n";
+            text += " did not appear within " + milliseconds_text(report, report.run_on_cycles) + " after the start\n";
         }
     }
     return text;

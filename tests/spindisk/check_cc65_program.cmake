@@ -31,6 +31,6 @@ endif()
 
 execute_process(COMMAND ${SPINDISK} boot greet.65d --keys "Spin\\r" --until "HELLO, Spin" --until "GOODBYE" --run-ms 3000
   WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT status EQUAL 1 OR NOT out MATCHES "Until: \"GOODBYE\" did not appear within 3000 ms after the start\n")
+if(NOT status EQUAL 1 OR NOT out MATCHES "Until: \"GOODBYE\" did not appear within 3000.0 ms after the start\n")
   message(FATAL_ERROR "a text that never appears passed: exit ${status}\n${out}${err}")
 endif()

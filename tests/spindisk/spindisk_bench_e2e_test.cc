@@ -142,7 +142,7 @@ TEST(SpindiskBenchE2E, ATextThatNeverAppearsFails) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(contains(r.out, "Until: \"AB\" appeared after ")) << r.out;
-    EXPECT_TRUE(contains(r.out, "Until: \"ABC\" did not appear within 2000 ms after the start\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "Until: \"ABC\" did not appear within 2000.0 ms after the start\n")) << r.out;
     EXPECT_TRUE(contains(r.out, "Ran on for 2000.0 ms\n")) << r.out;
 }
 
@@ -244,8 +244,10 @@ TEST(SpindiskBenchE2E, ARomOfTheUsersOwn) {
     // what the ROM did with the key typed.
     const std::string tiny = disk.dir.file("tiny.rom");
     write_file(tiny, tiny_rom());
-    const ProcessResult t = boot(disk.image, {"--rom", tiny, "--keys", "R", "--max-seconds", "1", "--screen"});
+    const ProcessResult t = boot(disk.image, {"--rom", tiny, "--keys", "RT", "--until", "RK", "--max-seconds", "1", "--screen"});
     EXPECT_EQ(t.status, 1);
+    EXPECT_TRUE(contains(t.out, "\nKeys: typed 1 of 2, \"R\", the first at 0.00 s; the run ended before \"T\"\n"
+                                "Until: \"RK\" did not appear: the program did not start\n")) << t.out;
     EXPECT_EQ(t.out.rfind("Boot failed: not started within 1.0 s (PC at $FC16, head on track 0)\n", 0), 0u) << t.out;
     EXPECT_TRUE(contains(t.out, "|RK" + std::string(22, ' ') + "|\n")) << t.out;
 }
