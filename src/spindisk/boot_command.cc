@@ -129,6 +129,20 @@ bool decimal_option(const ParsedArguments& parsed, const char* name, double low,
     return true;
 }
 
+// Reads --NAME as a whole number within [low, high] into value when it is
+// given; false with a message ("--NAME wants a WHAT from LOW to HIGH") otherwise.
+bool whole_option(const ParsedArguments& parsed, const char* name, const char* what, unsigned long long low,
+                  unsigned long long high, unsigned long long& value, std::string& error) {
+    if (!parsed.has(name)) return true;
+    const std::string& text = parsed.values.at(name);
+    if (!parse_unsigned(text, high, value) || value < low) {
+        error = "--" + std::string(name) + " wants a " + what + " from " + std::to_string(low) + " to " +
+                std::to_string(high) + ", not '" + text + "'";
+        return false;
+    }
+    return true;
+}
+
 std::string machine_names() {
     std::string names;
     for (size_t i = 0; i < MACHINE_PROFILE_COUNT; i++) {
@@ -172,16 +186,9 @@ bool parse_bench_options(const ParsedArguments& parsed, BootOptions& options, st
             return false;
         }
     }
-    if (parsed.has("ram")) {
-        unsigned long long kb = 0;
-        const std::string& text = parsed.values.at("ram");
-        if (!parse_unsigned(text, MAX_RAM_KB, kb) || kb < MIN_RAM_KB) {
-            error = "--ram wants a whole number of KB from " + std::to_string(MIN_RAM_KB) + " to " +
-                    std::to_string(MAX_RAM_KB) + ", not '" + text + "'";
-            return false;
-        }
-        bench.ram_kb = static_cast<unsigned>(kb);
-    }
+    unsigned long long kb = bench.ram_kb;
+    if (!whole_option(parsed, "ram", "whole number of KB", MIN_RAM_KB, MAX_RAM_KB, kb, error)) return false;
+    bench.ram_kb = static_cast<unsigned>(kb);
     if (parsed.has("rom")) bench.rom_path = parsed.values.at("rom");
     if (parsed.has("keys") && parsed.has("keys-file")) {
         error = "give --keys or --keys-file, not both";
@@ -220,17 +227,10 @@ bool parse_boot_options(const std::vector<std::string>& args, BootOptions& optio
     if (!parse_bench_options(parsed, options, error)) return false;
     options.json = parsed.has("json");
     if (parsed.has("expect")) options.expect_path = parsed.values.at("expect");
-    if (parsed.has("cpu-hz")) {
-        unsigned long long hz = 0;
-        const std::string& text = parsed.values.at("cpu-hz");
-        if (!parse_unsigned(text, MAX_CPU_HZ, hz) || hz < MIN_CPU_HZ) {
-            error = "--cpu-hz wants a whole number from " + std::to_string(MIN_CPU_HZ) + " to " +
-                    std::to_string(MAX_CPU_HZ) + ", not '" + text + "'";
-            return false;
-        }
-        options.cpu_hz = hz;
-        options.has_cpu_hz = true;
-    }
+    unsigned long long hz = 0;
+    if (!whole_option(parsed, "cpu-hz", "whole number", MIN_CPU_HZ, MAX_CPU_HZ, hz, error)) return false;
+    options.has_cpu_hz = parsed.has("cpu-hz");
+    options.cpu_hz = hz;
     const double no_limit = MICROSECONDS_PER_SECOND;  // checked against the revolution later
     return decimal_option(parsed, "index-us", 0, no_limit, options.has_index_us, options.index_us, error) &&
            decimal_option(parsed, "lead-in-us", 0, no_limit, options.has_lead_in_us, options.lead_in_us, error) &&
