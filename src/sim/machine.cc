@@ -83,7 +83,8 @@ void write_keyboard(Machine& m, uint8_t value) {
 // elsewhere; the ROM at the top.
 void map_memory(Machine& m, const MachineSettings& settings, const uint8_t* rom, size_t rom_size) {
     m.ram_end = std::min(settings.ram_end, RAM_END);
-    m.video_end = static_cast<uint16_t>(VIDEO_START + std::min(settings.video_size, static_cast<uint16_t>(VIDEO_SIZE)) - 1);
+    const uint16_t video_size = std::min(settings.video_size, static_cast<uint16_t>(VIDEO_SIZE));
+    m.video_end = static_cast<uint16_t>(VIDEO_START + video_size - 1);
     std::fill(m.memory.begin(), m.memory.end(), UNMAPPED_READ);
     std::fill(m.memory.begin(), m.memory.begin() + m.ram_end + 1, 0);
     std::fill(m.memory.begin() + VIDEO_START, m.memory.begin() + m.video_end + 1, VIDEO_BLANK);

@@ -153,7 +153,7 @@ std::string machine_names() {
 
 bool parse_screen_option(const ParsedArguments& parsed, BootOptions& options, std::string& error) {
     options.screen = parsed.has("screen");
-    const std::string& value = options.screen ? parsed.values.at("screen") : std::string();
+    const std::string value = options.screen ? parsed.values.at("screen") : std::string();
     if (!value.empty() && value != SCREEN_ALL) {
         error = "--screen takes no value or '" + std::string(SCREEN_ALL) + "', not '" + value + "'";
         return false;
