@@ -356,7 +356,6 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
 
     CommandOutput output;
     output.out = options.json ? boot_report_json(report, extras) : boot_report_text(report, extras);
-    const bool good = boot_succeeded(report) && (!extras.program || check.intact) && until_all_appeared(report);
-    output.status = good ? STATUS_SUCCESS : STATUS_FAILURE;
+    output.status = run_passed(report, extras) ? STATUS_SUCCESS : STATUS_FAILURE;
     return output;
 }

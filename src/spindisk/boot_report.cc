@@ -12,7 +12,6 @@
 
 namespace {
 
-
 std::string fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
@@ -227,10 +226,8 @@ std::string json_program(const ProgramCheck& check) {
     return text + "}";
 }
 
-
-// The test bench's part of the report: the machine, the keys, the --until
-// texts and the screen.
-
+// The test bench's part of the report: the machine's memory, the keys, the
+// --until texts and the screen.
 std::string memory_text(const BootReport& report) {
     const TestBench& bench = report.settings.bench;
     std::string text = "Memory: " + std::to_string(bench.ram_kb) + " KB RAM, ";
@@ -289,7 +286,8 @@ std::string json_bench(const BootReport& report, const ReportExtras& extras) {
         text += ",\"until\":[";
         for (size_t i = 0; i < report.until.size(); i++) {
             const UntilResult& until = report.until[i];
-            text += std::string(i == 0 ? "" : ",") + "{\"text\":" + json_string(until.text) + ",\"appeared\":" + json_bool(until.appeared);
+            text += std::string(i == 0 ? "" : ",") + "{\"text\":" + json_string(until.text) +
+                    ",\"appeared\":" + json_bool(until.appeared);
             if (until.appeared) text += ",\"seconds\":" + fixed(report_seconds(report, until.cycle), 6);
             text += "}";
         }
@@ -305,6 +303,10 @@ std::string json_bench(const BootReport& report, const ReportExtras& extras) {
 }
 
 }  // namespace
+
+bool run_passed(const BootReport& report, const ReportExtras& extras) {
+    return boot_succeeded(report) && (!extras.program || extras.program->intact) && until_all_appeared(report);
+}
 
 std::vector<std::string> report_screen_rows(const BootReport& report, bool whole) {
     return screen_rows(report.video, report.settings.bench.machine.video, whole);
@@ -324,7 +326,8 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
                                  static_cast<double>(report.bit_rate ? report.bit_rate : 1);
     text += "Disk: " + std::string(geometry_for(report.format).name) + ", " + boot_track_text(report) + "\n";
     text += "Machine: " + std::string(report.settings.bench.machine.name) + ", CPU " +
-            std::to_string(report.settings.cpu_hz) + " Hz, " + std::to_string(report.bit_rate) + " bit/s, " + fixed(revolution_ms, 1) + " ms per revolution, index pulse " +
+            std::to_string(report.settings.cpu_hz) + " Hz, " + std::to_string(report.bit_rate) + " bit/s, " +
+            fixed(revolution_ms, 1) + " ms per revolution, index pulse " +
             fixed(report.settings.index_us / MILLISECONDS_PER_SECOND, 2) + " ms\n";
     text += memory_text(report);
     if (report.facts.loader && report.boot_track_started) {
@@ -358,8 +361,8 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
 }
 
 std::string boot_report_json(const BootReport& report, const ReportExtras& extras) {
-    const bool good = boot_succeeded(report) && (!extras.program || extras.program->intact) && until_all_appeared(report);
-    std::string text = "{\"result\":" + json_string(outcome_name(report.outcome)) + ",\"ok\":" + json_bool(good);
+    std::string text = "{\"result\":" + json_string(outcome_name(report.outcome)) +
+                       ",\"ok\":" + json_bool(run_passed(report, extras));
     text += ",\"format\":" + json_string(geometry_for(report.format).name);
     text += ",\"boot_track\":" + json_string(report.facts.loader ? "loader" : "boot_code");
     text += ",\"start_address\":" + std::to_string(report.facts.start_address);

@@ -18,6 +18,10 @@ struct ReportExtras {
     std::vector<size_t> nonzero_bytes_dropped;  // per track, from laying the image out
 };
 
+// The run's verdict: a good boot, an intact program with --expect, and
+// every --until text seen.
+bool run_passed(const BootReport& report, const ReportExtras& extras);
+
 // The screen at the end of the run as the report shows it: the machine's
 // window, or with whole all of its video memory, a row per line.
 std::vector<std::string> report_screen_rows(const BootReport& report, bool whole);
