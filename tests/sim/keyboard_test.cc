@@ -204,4 +204,22 @@ TEST(Typing, TheTypistWaitsForTheProgram) {
     EXPECT_EQ(typist_keys_typed(typist), 2u);
 }
 
+// With --shift-lock up the latch is up between keys and while a key that
+// does not care is down; an upper-case letter still puts it down.
+TEST(Typing, TheShiftLockWhereTheUserLeftIt) {
+    Keyboard keyboard = keyboard_power_on(KeyboardPolarity::active_low, false);
+    Typist typist;
+    typist.shift_lock_down = false;
+    typist.hold_cycles = typist.gap_cycles = HOLD;
+    std::string error;
+    ASSERT_TRUE(parse_typed_text("1A", typist.strokes, error));
+    typist_start(typist, 0);
+    const bool expected[] = {false, false, true, false};  // 1 down, up, A down, up
+    for (int step = 0; step < 4; step++) {
+        SCOPED_TRACE(step);
+        typist_at_keyboard(typist, keyboard, static_cast<uint64_t>(step) * HOLD);
+        EXPECT_EQ(keyboard_is_pressed(keyboard, KEY_SHIFT_LOCK), expected[step]);
+    }
+}
+
 }  // namespace
