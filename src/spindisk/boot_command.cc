@@ -10,21 +10,16 @@
 #include "spindisk/command.h"
 #include "disk/boot_disk_facts.h"
 #include "disk/disk_file.h"
-#include "disk/image_reader.h"
 #include "fileio/input_file.h"
-#include "format/hfe_format.h"
-#include "format/hfe_reader.h"
-#include "image/geometry.h"
 #include "base/text.h"
 #include "spindisk/boot_report.h"
 #include "sim/boot_run.h"
 #include "sim/machine_profile.h"
 #include "sim/typing.h"
-#include "format/signal_encoder.h"
 
 const char BOOT_USAGE[] =
     "Usage: spindisk boot IMAGE [OPTIONS]\n"
-    "Boots IMAGE (a .65d image, or an HFE file as spindisk hfe writes) from\n"
+    "Boots IMAGE (a .65d image, an HFE file or an osiemu bit stream) from\n"
     "reset on a simulated OSI machine (6502, 6821 PIA, 6850 ACIA, a drive that\n"
     "turns in emulated time) and reports whether the\n"
     "program started, when, and for each track read: the pages and addresses\n"
@@ -281,35 +276,37 @@ bool boot_settings(const BootOptions& options, const DiskSignal& signal, BootSet
     return true;
 }
 
+enum class BenchInputStatus { ok, failed, bad_usage };
+
 // The ROM and the keys to type, from the command line and the files it
 // names: a file that cannot be read fails, a key that cannot be typed is bad usage.
-LoadStatus load_bench_inputs(const BenchOptions& bench, TestBench& settings, std::string& error) {
+BenchInputStatus load_bench_inputs(const BenchOptions& bench, TestBench& settings, std::string& error) {
     if (!bench.rom_path.empty()) {
         const WholeFileStatus status = read_whole_file(bench.rom_path, MAX_ROM_FILE, settings.rom);
         if (status != WholeFileStatus::ok) {
             error = file_read_error(status, bench.rom_path, MAX_ROM_FILE);
-            return LoadStatus::failed;
+            return BenchInputStatus::failed;
         }
         const size_t size = settings.rom.size();
         if (size != ROM_SIZES[0] && size != ROM_SIZES[1] && size != ROM_SIZES[2]) {
             error = quoted_name(bench.rom_path) + " is " + std::to_string(size) +
                     " bytes; a ROM is 1024, 2048 or 4096 bytes";
-            return LoadStatus::failed;
+            return BenchInputStatus::failed;
         }
     }
     settings.keys = bench.keys;
-    if (bench.keys_file.empty()) return LoadStatus::ok;
+    if (bench.keys_file.empty()) return BenchInputStatus::ok;
     std::vector<uint8_t> bytes;
     const WholeFileStatus status = read_whole_file(bench.keys_file, MAX_KEYS_FILE, bytes);
     if (status != WholeFileStatus::ok) {
         error = file_read_error(status, bench.keys_file, MAX_KEYS_FILE);
-        return LoadStatus::failed;
+        return BenchInputStatus::failed;
     }
     if (!parse_typed_text(std::string(bytes.begin(), bytes.end()), settings.keys, error)) {
         error = "--keys-file " + quoted_name(bench.keys_file) + ": " + error;
-        return LoadStatus::bad_option;
+        return BenchInputStatus::bad_usage;
     }
-    return LoadStatus::ok;
+    return BenchInputStatus::ok;
 }
 
 }  // namespace
@@ -319,11 +316,10 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     std::string error;
     if (!parse_boot_options(args, options, error)) return usage_error(COMMAND_NAME, error);
 
-    BootDisk disk;
+    DiskFile disk;
     const double* lead_in_us = options.has_lead_in_us ? &options.lead_in_us : nullptr;
-    const LoadStatus loaded = load_boot_disk(options.image_path, lead_in_us, disk, error);
-    if (loaded == LoadStatus::bad_option) return usage_error(COMMAND_NAME, error);
-    if (loaded == LoadStatus::failed) return command_error(error);
+    if (!load_disk_file(options.image_path, disk, error)) return command_error(error);
+    if (!lay_out_disk_signal(disk, options.image_path, lead_in_us, error)) return usage_error(COMMAND_NAME, error);
     if (disk.signal.tracks.empty() || disk.signal.tracks[0].bits.empty() || !(disk.signal.bit_rate >= 1)) {
         return command_error(quoted_name(options.image_path) + " holds no tracks to boot from");
     }
@@ -338,9 +334,9 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
 
     BootSettings settings;
     if (!boot_settings(options, disk.signal, settings, error)) return usage_error(COMMAND_NAME, error);
-    const LoadStatus inputs = load_bench_inputs(options.bench, settings.bench, error);
-    if (inputs == LoadStatus::bad_option) return usage_error(COMMAND_NAME, error);
-    if (inputs == LoadStatus::failed) return command_error(error);
+    const BenchInputStatus inputs = load_bench_inputs(options.bench, settings.bench, error);
+    if (inputs == BenchInputStatus::bad_usage) return usage_error(COMMAND_NAME, error);
+    if (inputs == BenchInputStatus::failed) return command_error(error);
 
     const BootReport report = simulate_boot(disk.signal, settings);
     ProgramCheck check;
