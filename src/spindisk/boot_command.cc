@@ -31,7 +31,8 @@ const char BOOT_USAGE[] =
     "  --machine NAME    c1p (default for 5.25-inch), c1p-2mhz, c4p or c3 (default\n"
     "                    for 8-inch): clock, video and keyboard of that machine\n"
     "  --ram KB          RAM from $0000, 1 to 48 KB (default 48)\n"
-    "  --rom FILE        boot with this ROM (1, 2 or 4 KB at the top of memory)\n"
+    "  --rom FILE        boot with this ROM (1, 2 or 4 KB at the top of memory);\n"
+    "                    keys are then typed from reset, for its prompt first\n"
     "  --keys TEXT       once the program has started, type TEXT: \\r is Return,\n"
     "                    \\e Escape, \\\\ a backslash\n"
     "  --keys-file FILE  type the text in FILE (a newline is Return)\n"
@@ -52,8 +53,9 @@ const char BOOT_USAGE[] =
     "  --help            show this text\n"
     "\n"
     "8-inch disks need a 2 MHz machine: at about 1 MHz the loader loses bytes.\n"
-    "Exit status: 0 a good boot (and an intact program with --expect),\n"
-    "1 a failed boot or an unreadable file, 2 bad usage.\n";
+    "Exit status: 0 a good boot (and an intact program with --expect, every\n"
+    "--until text seen), 1 a failed boot, a text that did not appear or an\n"
+    "unreadable file, 2 bad usage.\n";
 
 namespace {
 
