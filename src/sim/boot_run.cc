@@ -59,7 +59,7 @@ void record_end(BootReport& report, Machine& m) {
     report.head_track = m.drive.track;
     report.visits.clear();
     report.bytes_lost = report.readback_errors = 0;
-    for (const TrackVisit& visit : m.visits) {
+    for (const TrackVisit& visit : m.watch.visits) {
         report.bytes_lost += visit.bytes_lost;
         report.readback_errors += visit.readback_errors;
         if (visit.bytes_read > 0) report.visits.push_back(visit);
@@ -68,7 +68,7 @@ void record_end(BootReport& report, Machine& m) {
 }
 
 BootOutcome outcome_at_limit(const Machine& m) {
-    const TrackVisit& visit = m.visits.back();
+    const TrackVisit& visit = m.watch.visits.back();
     if (drive_head_loaded(m.drive) && visit.bytes_stored == 0) return BootOutcome::no_sector;
     return BootOutcome::time_limit;
 }
@@ -122,7 +122,7 @@ void power_on(Machine& m, const DiskSignal& disk, const BootSettings& settings) 
     machine.keyboard = bench.machine.keyboard;
     machine.shift_lock_down = bench.shift_lock_down;
     if (bench.rom.empty()) {
-        machine_power_on(m, disk, machine, build_boot_rom(settings.cpu_hz));
+        machine_power_on(m, disk, machine, build_boot_rom());
     } else {
         machine_power_on(m, disk, machine, bench.rom.data(), bench.rom.size());
     }
@@ -131,11 +131,13 @@ void power_on(Machine& m, const DiskSignal& disk, const BootSettings& settings) 
     m.typist.hold_cycles = m.typist.gap_cycles = key_cycles;
 }
 
-// A disk that loads where a smaller machine has no RAM does not boot on it,
-// whatever the CPU did next: that is the failure to report.
+// Where the disk's chunks ran past a smaller machine's RAM. A boot that
+// then does not start fails for that reason, whatever the CPU did next;
+// whether a started program is whole is for the verdict, which knows where
+// its bytes end (the last whole page runs past them).
 void note_stores_above_ram(BootReport& report, const Machine& m) {
     bool above = false;
-    for (const TrackVisit& visit : m.visits) {
+    for (const TrackVisit& visit : m.watch.visits) {
         const uint32_t length = visit_chunk_length(visit);
         if (length == 0) continue;
         const uint32_t first = visit.run_start;
@@ -146,7 +148,8 @@ void note_stores_above_ram(BootReport& report, const Machine& m) {
         if (!above || last > report.above_ram_last) report.above_ram_last = static_cast<uint16_t>(last);
         above = true;
     }
-    if (above) report.outcome = BootOutcome::above_ram;
+    report.stored_above_ram = above;
+    if (above && report.outcome != BootOutcome::started) report.outcome = BootOutcome::above_ram;
 }
 
 // Looks at the screen when something was written to it; true once every

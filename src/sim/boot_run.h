@@ -31,7 +31,7 @@ enum class BootOutcome {
     no_sector,            // time ran out while the head read a track and nothing was stored
     undocumented_opcode,
     time_limit,
-    above_ram,            // the disk loads where the machine has no RAM
+    above_ram,            // the boot stored where the machine has no RAM and did not start
 };
 
 // What the started program did in the time it was given to run on.
@@ -97,7 +97,8 @@ struct BootReport {
 
     // The test bench: stores the boot made above the RAM, the keys typed and
     // when each went down, each --until text and when it appeared.
-    uint16_t above_ram_first = 0, above_ram_last = 0;  // with above_ram
+    bool stored_above_ram = false;                     // the disk's chunks ran past the RAM's end
+    uint16_t above_ram_first = 0, above_ram_last = 0;  // where, between the RAM's end and $BFFF
     std::vector<uint64_t> key_cycles;
     std::vector<UntilResult> until;
     bool until_met = false;           // the run on stopped because every text was there

@@ -69,7 +69,7 @@ const std::vector<OptionSpec> BOOT_OPTIONS = {
 
 constexpr uint64_t MAX_PROGRAM_FILE = 1u << 20;   // above the largest program (227106 bytes)
 constexpr unsigned long long MIN_CPU_HZ = 100000;
-constexpr unsigned long long MAX_CPU_HZ = 100000000;  // the ROM's delay loop counts up to here
+constexpr unsigned long long MAX_CPU_HZ = 100000000;  // far past any OSI board
 constexpr double MAX_SECONDS = 3600.0;
 constexpr double MAX_RUN_MS = 600000.0;            // ten minutes of the machine's time
 constexpr double DEFAULT_SCREEN_RUN_MS = 100.0;
@@ -340,9 +340,11 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     if (inputs == BenchInputStatus::bad_usage) return usage_error(COMMAND_NAME, error);
     if (inputs == BenchInputStatus::failed) return command_error(error);
 
-    const BootReport report = simulate_boot(disk.signal, settings);
+    BootReport report = simulate_boot(disk.signal, settings);
     ProgramCheck check;
     ReportExtras extras;
+    extras.program_range = program_range(disk.facts);
+    judge_program_above_ram(report, extras.program_range);
     extras.screen = options.screen;
     extras.screen_all = options.bench.screen_all;
     extras.bench = options.bench.has_keys || !options.bench.until.empty();

@@ -11,6 +11,7 @@
 #include "sim/boot_run.h"
 
 struct ReportExtras {
+    ProgramRange program_range;             // the program's bytes on the disk, when known
     const ProgramCheck* program = nullptr;  // with --expect
     bool screen = false;
     bool screen_all = false;                // --screen=all: the whole video memory, not the window

@@ -4,6 +4,10 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "base/units.h"
+#include "disk/loader_speed.h"
+#include "format/signal_encoder.h"
+#include "signal/serial_frame.h"
 #include "spindisk/json_writer.h"
 
 namespace {
@@ -100,6 +104,25 @@ std::string program_text(const ImageFacts& facts) {
            "-" + format_address(program.end_address) + "\n";
 }
 
+// The slowest clock the loader keeps up at, and why; plainly when a 1 MHz
+// machine is too slow for the disk.
+std::string clock_text(const ImageFacts& facts) {
+    const DiskFormat format = facts.geometry->format;
+    const uint64_t hz = min_cpu_hz(facts.boot.mode, format);
+    const LoaderSpeed* speed = loader_speed(facts.boot.mode);
+    if (hz == 0 || !speed) return "";
+    const double byte_us = SERIAL_FRAME_BITS * MICROSECONDS_PER_SECOND / default_signal_timing(format).bit_rate;
+    char why[128];
+    std::snprintf(why, sizeof why, "the loader takes up to %u cycles a byte and %u more a page, and a byte comes every %g us",
+                  static_cast<unsigned>(speed->cycles_per_byte), static_cast<unsigned>(speed->cycles_per_page), byte_us);
+    std::string text = "Clock: at least " + std::to_string(hz) + " Hz; " + why + "\n";
+    if (hz > ONE_MHZ_MACHINE_HZ) {
+        text += "  A 1 MHz machine (" + std::to_string(ONE_MHZ_MACHINE_HZ) +
+                " Hz) will not load this disk: it loses bytes on every track.\n";
+    }
+    return text;
+}
+
 std::string label_text(const LabelFacts& label) {
     const std::string where = "directory track " + std::to_string(label.track);
     std::string text;
@@ -142,6 +165,7 @@ std::string listing_text(const ImageFacts& facts, const DiskFile* source) {
     }
     text += boot_text(facts);
     if (facts.boot.mode == BootMode::loader) text += tracks_text(facts) + program_text(facts);
+    text += clock_text(facts);
     return text + label_text(facts.label) + warnings_text(facts);
 }
 
@@ -233,6 +257,7 @@ std::string listing_json(const ImageFacts& facts, const DiskFile* source) {
         {"default", json_bool(facts.label.is_default)},
         {"lines", json_array(lines)},
     });
+    const uint64_t hz = min_cpu_hz(facts.boot.mode, g.format);
     std::vector<std::string> warnings;
     for (const ImageWarning& w : facts.warnings) {
         warnings.push_back(json_object({
@@ -251,9 +276,18 @@ std::string listing_json(const ImageFacts& facts, const DiskFile* source) {
         {"tracks", json_array(tracks)},
         {"terminator", terminator},
         {"program", program},
+        {"min_cpu_hz", hz ? json_number(hz) : JSON_NULL},
         {"label", label},
         {"warnings", json_array(warnings)},
     };
     if (source && source->kind != DiskFileKind::image) fields.push_back({"source", source_json(*source)});
     return json_object(fields) + "\n";
+}
+
+size_t error_count(const ImageFacts& facts) {
+    size_t errors = 0;
+    for (const ImageWarning& w : facts.warnings) {
+        if (warning_level(w.code) == WarningLevel::error) errors++;
+    }
+    return errors;
 }

@@ -25,7 +25,7 @@ TEST(MachineSize, SmallerRamAndVideo) {
     MachineSettings settings{983040, 5500.0, 0};
     settings.ram_end = 0x1FFF;
     settings.video_size = 0x400;
-    machine_power_on(*m, disk, settings, build_boot_rom(983040));
+    machine_power_on(*m, disk, settings, build_boot_rom());
     struct Case {
         uint16_t address;
         uint8_t read;  // after writing $5A
@@ -33,8 +33,8 @@ TEST(MachineSize, SmallerRamAndVideo) {
                  {0xD000, 0x5A}, {0xD3FF, 0x5A}, {0xD400, 0xFF}, {0xD7FF, 0xFF}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address);
-        m->write(c.address, 0x5A);
-        EXPECT_EQ(m->read(c.address), c.read);
+        m->write(c.address, 0x5A, 0);
+        EXPECT_EQ(m->read(c.address, 0), c.read);
     }
 }
 
@@ -43,12 +43,12 @@ TEST(MachineSize, TheKeyboardAnswersOnTheWholePage) {
     for (uint16_t address : {0xDF00, 0xDF7F, 0xDFFF}) {
         SCOPED_TRACE(address);
         auto m = std::make_unique<Machine>();
-        machine_power_on(*m, disk, MachineSettings{983040, 5500.0, 0}, build_boot_rom(983040));
+        machine_power_on(*m, disk, MachineSettings{983040, 5500.0, 0}, build_boot_rom());
         keyboard_press(m->keyboard, KeyPosition{3, 7});  // S, row 3
-        m->write(address, 0xF7);                         // select row 3, active low
-        EXPECT_EQ(m->read(address), 0x7F);
-        EXPECT_EQ(m->read(0xDF00), 0x7F);
-        EXPECT_EQ(m->read(0xDE00), 0xFF) << "the page below is empty";
+        m->write(address, 0xF7, 0);  // select row 3, active low
+        EXPECT_EQ(m->read(address, 0), 0x7F);
+        EXPECT_EQ(m->read(0xDF00, 0), 0x7F);
+        EXPECT_EQ(m->read(0xDE00, 0), 0xFF) << "the page below is empty";
     }
 }
 
@@ -66,11 +66,11 @@ TEST(MachineSize, ARomOfTheUsersOwnEndsAtTheTop) {
         rom[c.size - 3] = 0x12;
         auto m = std::make_unique<Machine>();
         machine_power_on(*m, disk, MachineSettings{983040, 5500.0, 0}, rom.data(), rom.size());
-        EXPECT_EQ(m->read(c.first), 0x11);
-        EXPECT_EQ(m->read(static_cast<uint16_t>(c.first - 1)), 0xFF);
+        EXPECT_EQ(m->read(c.first, 0), 0x11);
+        EXPECT_EQ(m->read(static_cast<uint16_t>(c.first - 1), 0), 0xFF);
         EXPECT_EQ(m->cpu.pc, 0x1234);
-        m->write(c.first, 0x22);
-        EXPECT_EQ(m->read(c.first), 0x11) << "ROM";
+        m->write(c.first, 0x22, 0);
+        EXPECT_EQ(m->read(c.first, 0), 0x11) << "ROM";
     }
 }
 
