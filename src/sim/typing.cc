@@ -2,7 +2,7 @@
 // the typist's presses and releases.
 #include "sim/typing.h"
 
-#include <cstdio>
+#include "base/text.h"
 
 namespace {
 
@@ -59,14 +59,10 @@ bool find_shifted_key(char c, KeyPosition& key) {
     return find_key(above, key);
 }
 
+// "'~'", or "byte $C3" for what does not print.
 std::string describe(unsigned char c) {
-    char text[32];
-    if (c >= 0x20 && c <= 0x7E) {
-        std::snprintf(text, sizeof text, "'%c'", c);
-    } else {
-        std::snprintf(text, sizeof text, "byte $%02X", c);
-    }
-    return text;
+    if (is_printable_ascii(c)) return "'" + std::string(1, static_cast<char>(c)) + "'";
+    return "byte " + format_byte(c);
 }
 
 void set_shift_lock(Keyboard& keyboard, bool down) {
