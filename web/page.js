@@ -139,10 +139,15 @@ createSpinLoad().then(function (M) {
   $('open-boot-button').addEventListener('click', function () { boot(opened.bytes, opened.name); });
 
   // Boot it: the machine runs in slices, one per animation frame.
+  var inDrive = null;   // {bytes, name} of the disk booted last, for the machine menu
   function boot(bytes, name) {
     stop();
-    machine = withMemory(bytes, [name], function (data, size, t) { return M._web_machine_boot(data, size, t[0]); });
-    if (!machine) { $('boot-status').textContent = 'This file is no disk the machine can play.'; return; }
+    inDrive = {bytes: bytes, name: name};
+    machine = withMemory(bytes, [name, $('boot-machine').value], function (data, size, t) {
+      return M._web_machine_boot(data, size, t[0], t[1]);
+    });
+    var error = M.UTF8ToString(M._web_machine_error(machine));
+    if (error) { stop(); $('boot-status').textContent = 'Cannot boot: ' + error + '.'; return; }
     outcome = JSON.parse(M.UTF8ToString(M._web_machine_boot_json(machine)));
     var state = JSON.parse(M.UTF8ToString(M._web_machine_state_json(machine)));
     fill($('strip'), Array.from({length: state.track_count}, function (_, t) { return element('span', '', 'track'); }));
@@ -160,6 +165,24 @@ createSpinLoad().then(function (M) {
     machine = 0;
     $('boot-stop').disabled = true;
   }
+  // The machine menu: the disk's own machine, or one of the table's.
+  take(M._web_machines()).report.machines.forEach(function (m) {
+    var option = element('option', m.name + ': ' + m.summary);
+    option.value = m.name;
+    $('boot-machine').appendChild(option);
+  });
+  $('boot-machine').addEventListener('change', function () { if (inDrive) boot(inDrive.bytes, inDrive.name); });
+
+  // Keys typed on the screen go to the machine's keyboard, one at a time as
+  // the program polls for them; spindisk boot's --keys escapes say which.
+  var SPECIAL_KEYS = {Enter: '\\r', Escape: '\\e', '\\': '\\\\'};
+  $('screen').addEventListener('keydown', function (event) {
+    var text = SPECIAL_KEYS[event.key] || (event.key.length === 1 ? event.key : '');
+    if (!machine || !text || event.ctrlKey || event.metaKey || event.altKey) return;
+    event.preventDefault();
+    withMemory([], [text], function (data, size, t) { return M._web_machine_type(machine, t[0]); });
+  });
+
   $('boot-stop').addEventListener('click', function () { draw(); stop(); $('boot-status').textContent += ' Stopped.'; });
 
   var FAST_FRAME_MS = 12;   // leave the rest of a 60 Hz frame to the browser

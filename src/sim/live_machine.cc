@@ -3,13 +3,9 @@
 
 #include <utility>
 
-#include "sim/boot_rom.h"
-
 void live_power_on(LiveMachine& live, DiskSignal disk, const BootSettings& settings) {
     live.disk = std::move(disk);
-    machine_power_on(live.machine, live.disk,
-                     MachineSettings{settings.cpu_hz, settings.index_us, settings.start_track},
-                     build_boot_rom());
+    boot_power_on(live.machine, live.disk, settings);
 }
 
 bool live_run(LiveMachine& live, uint64_t cycles) {
@@ -19,6 +15,12 @@ bool live_run(LiveMachine& live, uint64_t cycles) {
         if (cpu_step(m.cpu, m) == 0) return false;
     }
     return !m.cpu.stopped;
+}
+
+void live_type(LiveMachine& live, const std::vector<KeyStroke>& strokes) {
+    Typist& typist = live.machine.typist;
+    typist.strokes.insert(typist.strokes.end(), strokes.begin(), strokes.end());
+    if (!typist.started) typist_start(typist, live.machine.cpu.cycles);
 }
 
 std::vector<TrackVisit> live_visits(const LiveMachine& live) {

@@ -38,11 +38,11 @@ ParsedArguments parse_command_arguments(const std::vector<std::string>& args,
             return parsed;
         }
         if (!spec->takes_value) {
-            if (equals != std::string::npos) {
+            if (equals != std::string::npos && !spec->optional_value) {
                 parsed.error = "option '--" + name + "' takes no value";
                 return parsed;
             }
-            parsed.values[name] = "";
+            parsed.values[name] = equals == std::string::npos ? "" : arg.substr(equals + 1);
         } else if (equals != std::string::npos) {
             parsed.values[name] = arg.substr(equals + 1);
         } else if (i + 1 < args.size()) {
@@ -51,6 +51,7 @@ ParsedArguments parse_command_arguments(const std::vector<std::string>& args,
             parsed.error = "option '--" + name + "' needs a value";
             return parsed;
         }
+        parsed.every[name].push_back(parsed.values[name]);
     }
     return parsed;
 }

@@ -9,11 +9,13 @@
 struct OptionSpec {
     const char* name;  // without the leading "--"
     bool takes_value;
+    bool optional_value = false;  // a flag that may also be given as --name=VALUE
 };
 
 struct ParsedArguments {
     std::vector<std::string> positional;
-    std::map<std::string, std::string> values;  // flags map to ""
+    std::map<std::string, std::string> values;  // flags map to ""; the last if given twice
+    std::map<std::string, std::vector<std::string>> every;  // each value, in order, for options given more than once
     bool help = false;                          // --help or -h was given
     std::string error;                          // non-empty: bad usage, said for a person
     bool has(const std::string& name) const { return values.count(name) != 0; }

@@ -131,12 +131,12 @@ const uint8_t* ascii_glyph(uint8_t code) {
     return ASCII_GLYPHS[code - FIRST_PRINTABLE];
 }
 
-void draw_screen(const uint8_t* video, int columns, int rows, std::vector<uint32_t>& pixels) {
+void draw_screen(const uint8_t* first, int stride, int columns, int rows, std::vector<uint32_t>& pixels) {
     const int width = columns * CELL_PIXELS;
     pixels.assign(static_cast<size_t>(width) * rows * CELL_PIXELS, SCREEN_BACKGROUND);
     for (int row = 0; row < rows; row++) {
         for (int column = 0; column < columns; column++) {
-            draw_cell(video[row * columns + column], column, row, width, pixels);
+            draw_cell(first[row * stride + column], column, row, width, pixels);
         }
     }
 }

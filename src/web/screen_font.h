@@ -25,6 +25,8 @@ constexpr uint32_t SCREEN_BACKGROUND = 0xFF201810;  // a dark screen
 constexpr uint32_t SCREEN_TEXT = 0xFFD0F0E0;
 constexpr uint32_t SCREEN_PLACEHOLDER = 0xFF2080C0;  // an amber box: "a graphics character is here"
 
-// Draws columns x rows character cells of `video` (row by row) into
-// `pixels`, (columns * 8) x (rows * 8) RGBA pixels, resized to fit.
-void draw_screen(const uint8_t* video, int columns, int rows, std::vector<uint32_t>& pixels);
+// Draws columns x rows character cells into `pixels`, (columns * 8) x
+// (rows * 8) RGBA pixels, resized to fit. The cells are read from `first`
+// on, `stride` bytes from one row to the next (video memory is wider than
+// the window a monitor shows).
+void draw_screen(const uint8_t* first, int stride, int columns, int rows, std::vector<uint32_t>& pixels);

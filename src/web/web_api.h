@@ -35,9 +35,15 @@ WebResult* web_convert_image(const uint8_t* image, size_t size, const char* form
 // bytes came from under "source" (empty for a .65d). name is the file's, for messages.
 WebResult* web_list_disk(const uint8_t* bytes, size_t size, const char* name);
 
-// A machine of the disk's format with the disk in its drive, powered on;
-// null when the bytes are no disk the machine can play (web_list_disk says why).
-WebMachine* web_machine_boot(const uint8_t* bytes, size_t size, const char* name);
+// The machines a user can pick (spindisk boot's --machine): JSON
+// {"ok":true,"machines":[{"name","summary","disk"}...]}.
+WebResult* web_machines();
+
+// A machine with the disk in its drive, powered on: the named one (empty:
+// the disk's own, c1p or c3). Always a machine to free; when
+// web_machine_error is not empty, it says why there is none to run.
+WebMachine* web_machine_boot(const uint8_t* bytes, size_t size, const char* name, const char* machine_name);
+const char* web_machine_error(const WebMachine* machine);
 // How the boot goes, worked out ahead: spindisk boot's JSON report, whose
 // "seconds" say when the live machine gets there.
 const char* web_machine_boot_json(const WebMachine* machine);
@@ -45,10 +51,16 @@ const char* web_machine_boot_json(const WebMachine* machine);
 int web_machine_run(WebMachine* machine, double cycles);
 // The clock the machine runs at, for real-time pacing.
 double web_machine_cpu_hz(const WebMachine* machine);
-// The head and each track's read so far, and the CPU's state, as JSON.
+// Types text on the keyboard as spindisk boot's --keys does ("\r" Return,
+// "\e" Escape, "\\" a backslash), each key pressed when the program next
+// polls; 0 (nothing typed) when the keyboard cannot type a character.
+int web_machine_type(WebMachine* machine, const char* text);
+// The head and each track's read so far, the CPU's state and the keys
+// still to type, as JSON.
 const char* web_machine_state_json(WebMachine* machine);
-// The screen: rows of text (printable ASCII, '.' for anything else, one row
-// per line), and the same drawn as RGBA pixels of width x height.
+// The screen the machine's monitor shows: rows of text (printable ASCII,
+// '.' for anything else, one row per line), and the same drawn as RGBA
+// pixels of width x height.
 const char* web_machine_screen_text(WebMachine* machine);
 const uint8_t* web_machine_screen_pixels(WebMachine* machine);
 int web_machine_screen_width(const WebMachine* machine);

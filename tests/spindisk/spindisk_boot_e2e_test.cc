@@ -113,8 +113,8 @@ TEST(SpindiskBootE2E, TheScreenAfterTheStart) {
     ASSERT_EQ(made.status, 0) << made.err;
     const ProcessResult r = run_process({spindisk_binary(), "boot", image, "--screen"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(contains(r.out, "Ran on for 100.0 ms\nScreen:\n")) << r.out;
-    EXPECT_TRUE(contains(r.out, "HELLO")) << r.out;
+    EXPECT_TRUE(contains(r.out, "Ran on for 100.0 ms\nScreen, the 24 x 24 a monitor shows from $D085:\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\n|HELLO FROM SPINLOAD     |\n")) << r.out;
 }
 
 TEST(SpindiskBootE2E, BadUsageAndBadFiles) {

@@ -36,10 +36,11 @@ int pixels_of(const std::vector<uint32_t>& pixels, int width, int column, uint32
 }
 
 TEST(ScreenFont, DrawsTextAndPlaceholdersInTheirCells) {
-    // Three cells: 'I' (0E 04 04 04 04 04 0E: 3 + 5 + 3 dots), a graphics code, a space.
-    const uint8_t video[] = {'I', 0x80, ' '};
+    // Three cells of a wider row: 'I' (0E 04 04 04 04 04 0E: 3 + 5 + 3
+    // dots), a graphics code, a space; the row's last byte is not shown.
+    const uint8_t video[] = {'I', 0x80, ' ', 'X'};
     std::vector<uint32_t> pixels;
-    draw_screen(video, 3, 1, pixels);
+    draw_screen(video, 4, 3, 1, pixels);
     ASSERT_EQ(pixels.size(), 3u * CELL_PIXELS * CELL_PIXELS);
     const int width = 3 * CELL_PIXELS;
     EXPECT_EQ(pixels_of(pixels, width, 0, SCREEN_TEXT), 11);

@@ -3,6 +3,7 @@
 // booted from the page's bytes shows the program's screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -121,31 +122,73 @@ TEST(WebList, ListsEveryDiskFormatAndNamesWhatIsNoDisk) {
     EXPECT_TRUE(contains(result_json(nothing), "\"error\":\"'x.bin' is 1000 bytes; ")) << result_json(nothing);
 }
 
+MachineHandle boot(const Bytes& disk, const char* machine = "") {
+    return MachineHandle(web_machine_boot(disk.data(), disk.size(), "hello.65d", machine));
+}
+
 TEST(WebMachine, BootsToTheProgramsScreen) {
     const Result made = make(hello_program(), "0300");
-    const Bytes image = result_bytes(made);
-    const MachineHandle machine(web_machine_boot(image.data(), image.size(), "hello.65d"));
-    ASSERT_TRUE(machine);
+    const MachineHandle machine = boot(result_bytes(made));
+    ASSERT_STREQ(web_machine_error(machine.get()), "");
     EXPECT_EQ(web_machine_cpu_hz(machine.get()), 983040.0);
     EXPECT_TRUE(contains(web_machine_boot_json(machine.get()), "{\"result\":\"started\",\"ok\":true,"));
     EXPECT_FALSE(contains(web_machine_screen_text(machine.get()), "HELLO"));
     // The boot takes 1.41 s at 983040 Hz; two seconds in slices of 1/50 s.
     const double slice = 983040.0 / 50;
     for (int i = 0; i < 100; i++) ASSERT_EQ(web_machine_run(machine.get(), slice), 1);
-    // The greeting at $D08C: row 4, column 12 of the 32-column screen.
+    // The C1P's monitor shows 24 x 24 from $D085; the greeting is at $D0C5,
+    // the window's third row.
+    const std::string blank(24, ' ');
     const std::string text = web_machine_screen_text(machine.get());
-    EXPECT_TRUE(contains(text, "\n\n\n\n            HELLO FROM SPINLOAD\n")) << text;
+    EXPECT_EQ(text.substr(0, 3 * 25), blank + "\n" + blank + "\nHELLO FROM SPINLOAD     \n") << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 24);
     const std::string state = web_machine_state_json(machine.get());
+    EXPECT_TRUE(contains(state, "\"machine\":\"c1p\",")) << state;
     EXPECT_TRUE(contains(state, "\"pc\":781,")) << state;  // $030D, the program's JMP to itself
     EXPECT_TRUE(contains(state, "\"track_count\":40,")) << state;
     EXPECT_TRUE(contains(state, "{\"track\":1,\"revolutions\":")) << state;
-    EXPECT_EQ(web_machine_screen_width(machine.get()), 256);
-    EXPECT_EQ(web_machine_screen_height(machine.get()), 256);
+    EXPECT_EQ(web_machine_screen_width(machine.get()), 24 * 8);
+    EXPECT_EQ(web_machine_screen_height(machine.get()), 24 * 8);
+}
+
+TEST(WebMachine, TheMachineMenu) {
+    const Result made = make(hello_program(), "0300");
+    const Bytes disk = result_bytes(made);
+    struct Case { const char* machine; const char* error; double cpu_hz; int width; int height; };
+    const Case cases[] = {
+        {"", "", 983040, 24 * 8, 24 * 8},
+        {"c1p-2mhz", "", 1966080, 24 * 8, 24 * 8},
+        {"c4p", "", 1966080, 64 * 8, 32 * 8},
+        {"c3", "the c3 takes 8-inch disks, and this one is 5.25-inch", 0, 0, 0},
+        {"pet", "no machine 'pet'", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.machine);
+        const MachineHandle machine = boot(disk, c.machine);
+        EXPECT_STREQ(web_machine_error(machine.get()), c.error);
+        if (*c.error) continue;
+        EXPECT_EQ(web_machine_cpu_hz(machine.get()), c.cpu_hz);
+        EXPECT_EQ(web_machine_screen_width(machine.get()), c.width);
+        EXPECT_EQ(web_machine_screen_height(machine.get()), c.height);
+    }
+    const Result machines(web_machines());
+    EXPECT_TRUE(contains(result_json(machines), "{\"name\":\"c4p\",\"summary\":")) << result_json(machines);
+}
+
+TEST(WebMachine, TypedKeysWaitForTheProgram) {
+    const Result made = make(hello_program(), "0300");
+    const MachineHandle machine = boot(result_bytes(made));
+    // The greeting program never reads the keyboard: the keys stay queued.
+    EXPECT_EQ(web_machine_type(machine.get(), "AB\\r"), 1);
+    EXPECT_EQ(web_machine_type(machine.get(), "~"), 0);
+    ASSERT_EQ(web_machine_run(machine.get(), 983040.0 * 2), 1);
+    EXPECT_TRUE(contains(web_machine_state_json(machine.get()), "\"keys_waiting\":3,"));
 }
 
 TEST(WebMachine, RefusesBytesThatAreNoDisk) {
     const Bytes bytes(1000, 0);
-    EXPECT_EQ(web_machine_boot(bytes.data(), bytes.size(), "zeros.bin"), nullptr);
+    const MachineHandle machine(web_machine_boot(bytes.data(), bytes.size(), "zeros.bin", ""));
+    EXPECT_TRUE(contains(web_machine_error(machine.get()), "'zeros.bin' is 1000 bytes; ")) << web_machine_error(machine.get());
 }
 
 }  // namespace
