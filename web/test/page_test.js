@@ -164,6 +164,25 @@ check('the opened osiemu stream boots and its greeting is on the screen', async 
   if (screenshotPath) fs.writeFileSync(screenshotPath, await page.screenshot({fullPage: true}));
 });
 
+check('a cc65 program boots, is typed to, and answers', async (page) => {
+  let cl65 = true;
+  try { run('cl65', ['--version']); } catch (e) { cl65 = false; }
+  if (!cl65) { console.log('  skipped: no cl65 (apt-get install cc65)'); return; }
+  // cl65's osic1p target starts programs at $0200.
+  run('cl65', ['-t', 'osic1p', '-o', 'greet.bin', path.join(sourceDir, 'tests', 'spindisk', 'cc65', 'greet.c')]);
+  const made = await makeDisk(page, path.join(work, 'greet.bin'), {'#make-load': '0200', '#make-label': ''});
+  assert.match(made.summary, /verified: starts after/);
+  await page.click('#make-boot-button');
+  await page.waitForFunction(() => document.getElementById('screen-text').textContent.includes('NAME?'));
+  await page.click('#screen');
+  await page.keyboard.type('Spin');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.getElementById('screen-text').textContent.includes('HELLO, Spin'));
+  const text = await screenText(page);
+  assert.match(text, /^NAME\?Spin {15}\n {24}\nHELLO, Spin {13}\n/);
+  if (screenshotPath) fs.writeFileSync(screenshotPath, await page.screenshot({fullPage: true}));
+});
+
 (async () => {
   const server = await serve(pageDir);
   const url = `http://127.0.0.1:${server.address().port}/index.html`;
