@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "cli/utf8.h"
+#include "base/utf8.h"
 
 const char USAGE_TEXT[] =
     "Usage: SpinLoad -[leo58] infile [outfile]\r\n"

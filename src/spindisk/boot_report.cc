@@ -239,6 +239,12 @@ std::vector<std::string> screen_rows(const BootReport& report) {
     return rows;
 }
 
+std::string boot_verdict_line(const BootReport& report, const ProgramCheck* program) {
+    std::string line = verdict_text(report, program);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    return line;
+}
+
 std::string boot_report_text(const BootReport& report, const ReportExtras& extras) {
     std::string text = verdict_text(report, extras.program);
     const double revolution_ms = static_cast<double>(report.revolution_bits) * MILLISECONDS_PER_SECOND /

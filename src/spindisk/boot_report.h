@@ -21,5 +21,9 @@ struct ReportExtras {
     std::vector<size_t> nonzero_bytes_dropped;  // per track, from laying the image out
 };
 
+// The report's first line, without its line break: "Started at $0300 after
+// 1.41 s (1386112 cycles)" or "Boot failed: " and why.
+std::string boot_verdict_line(const BootReport& report, const ProgramCheck* program);
+
 std::string boot_report_text(const BootReport& report, const ReportExtras& extras);
 std::string boot_report_json(const BootReport& report, const ReportExtras& extras);

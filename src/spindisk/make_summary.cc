@@ -1,0 +1,145 @@
+// Output naming and the summary of spindisk make.
+#include "spindisk/make_summary.h"
+
+#include <cstdio>
+
+#include "base/text.h"
+#include "format/osi_stream_format.h"
+
+namespace {
+
+const char IMAGE_EXTENSION[] = ".65d";
+const char HFE_EXTENSION[] = ".hfe";
+
+bool is_separator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
+std::string lower_case(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+// The offset of the last extension's dot in the file's own name, or npos.
+size_t extension_dot(const std::string& name) {
+    for (size_t i = name.size(); i > 0; i--) {
+        const char c = name[i - 1];
+        if (is_separator(c)) return std::string::npos;
+        if (c == '.') return i - 1 == 0 || is_separator(name[i - 2]) ? std::string::npos : i - 1;
+    }
+    return std::string::npos;
+}
+
+// Label bytes as text: printable ASCII as it is, a backslash doubled, anything else as \xNN.
+std::string label_line(const std::string& line) {
+    std::string text;
+    for (unsigned char c : line) {
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (is_printable_ascii(c)) {
+            text += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            text += escaped;
+        }
+    }
+    return text;
+}
+
+std::string label_text(const LabelFacts& label) {
+    if (label.state == LabelState::overwritten || label.state == LabelState::missing) {
+        return "none (program data on the directory track)";
+    }
+    std::string text;
+    for (const std::string& line : label.lines) text += (text.empty() ? "" : " / ") + label_line(line);
+    if (text.empty()) text = "(empty)";
+    return label.is_default ? text + " (default)" : text;
+}
+
+std::string tracks_text(const MakeResult& result) {
+    const ImageFacts& facts = result.facts;
+    if (facts.boot.mode != BootMode::loader) {
+        return "boot code on 0 (" + std::to_string(facts.boot.page_count) + " pages at $2200)";
+    }
+    const size_t data = facts.tracks.size();
+    std::string text = "boot loader on 0, data on 1";
+    if (data > 1) text += "-" + std::to_string(data);
+    return text + ", terminator on " + std::to_string(facts.terminator.track);
+}
+
+std::string verified_text(const MakeResult& result) {
+    if (!result.verified) return "no (--no-verify)";
+    char text[96];
+    std::snprintf(text, sizeof text, "starts after %.2f s at %llu Hz", report_seconds(result.boot, result.boot.end_cycle),
+                  static_cast<unsigned long long>(result.boot.settings.cpu_hz));
+    return text;
+}
+
+}  // namespace
+
+bool output_format_for_name(const std::string& name, OutputFormat& format) {
+    const size_t dot = extension_dot(name);
+    if (dot == std::string::npos) return false;
+    const std::string extension = lower_case(name.substr(dot));
+    if (extension == IMAGE_EXTENSION) {
+        format = OutputFormat::image;
+    } else if (extension == HFE_EXTENSION) {
+        format = OutputFormat::hfe;
+    } else {
+        for (const OsiStreamType& type : OSI_STREAM_TYPES) {
+            if (extension == type.extension) {
+                format = OutputFormat::osi_stream;
+                return true;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+bool output_name_fits_disk(const std::string& name, DiskFormat disk) {
+    const size_t dot = extension_dot(name);
+    if (dot == std::string::npos) return true;
+    const std::string extension = lower_case(name.substr(dot));
+    for (const OsiStreamType& type : OSI_STREAM_TYPES) {
+        if (extension == type.extension) return type.format == disk;
+    }
+    return true;
+}
+
+const char* output_extension(OutputFormat format, DiskFormat disk) {
+    switch (format) {
+        case OutputFormat::image: return IMAGE_EXTENSION;
+        case OutputFormat::hfe: return HFE_EXTENSION;
+        case OutputFormat::osi_stream: return osi_stream_type_for(disk)->extension;
+    }
+    return IMAGE_EXTENSION;
+}
+
+std::string default_output_name(const std::string& input_name, OutputFormat format, DiskFormat disk) {
+    const size_t dot = extension_dot(input_name);
+    const std::string stem = dot == std::string::npos ? input_name : input_name.substr(0, dot);
+    return stem + output_extension(format, disk);
+}
+
+std::string make_summary(const MakeResult& result, const std::string& output_name, OutputFormat format) {
+    const Program& program = result.program;
+    const DiskGeometry& geometry = geometry_for(result.image_options.format);
+    std::string text = "wrote " + output_name + ": " + output_format_description(format) + ", " + geometry.name +
+                       " disk\n";
+    text += "program: " + format_range(program.load_address, program.bytes.size()) + ", " +
+            std::to_string(program.bytes.size()) + " bytes (" + input_format_description(result.input_format) +
+            (program.pieces > 1 ? ", " + std::to_string(program.pieces) + " pieces, gaps filled with $00" : "") + ")\n";
+    text += "tracks: " + tracks_text(result) + "\n";
+    text += "start: " + format_address(result.image_options.raw_boot ? program.load_address : result.start_address) + "\n";
+    text += "label: " + label_text(result.facts.label) + "\n";
+    text += "verified: " + verified_text(result) + "\n";
+    return text;
+}
