@@ -36,10 +36,12 @@ std::string choice_conflict(const MakeOptions& options) {
     return "";
 }
 
-// The format to read: as given; raw with --load or --boot-track; else by content.
+// The format to read: as given; raw for boot track code; else by content,
+// even with --load, so that a HEX file given a load address by mistake is
+// refused rather than written as text.
 InputFormat input_format_for(const uint8_t* bytes, size_t size, const MakeOptions& options) {
     if (options.input_format != InputFormat::automatic) return options.input_format;
-    if (options.has_load || options.boot_track) return InputFormat::raw;
+    if (options.boot_track) return InputFormat::raw;
     return detect_input_format(bytes, size);
 }
 
@@ -56,9 +58,10 @@ bool read_input_program(const uint8_t* bytes, size_t size, const MakeOptions& op
         return false;
     }
     if (!raw && options.has_load) {
+        const std::string hint = options.input_format == InputFormat::automatic ? " (--input-format raw reads it as bytes)" : "";
         refusal(result, MakeStatus::bad_usage, "--load is for raw input; " + name + " is " +
                                                    input_format_description(result.input_format) +
-                                                   ", which names its own addresses");
+                                                   ", which names its own addresses" + hint);
         return false;
     }
     const uint16_t load = options.boot_track ? BOOT_TRACK_ADDRESS : options.load_address;

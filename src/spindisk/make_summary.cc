@@ -135,7 +135,7 @@ std::string make_summary(const MakeResult& result, const std::string& output_nam
     std::string text = "wrote " + output_name + ": " + output_format_description(format) + ", " + geometry.name +
                        " disk\n";
     text += "program: " + format_range(program.load_address, program.bytes.size()) + ", " +
-            std::to_string(program.bytes.size()) + " bytes (" + input_format_description(result.input_format) +
+            std::to_string(program.bytes.size()) + (program.bytes.size() == 1 ? " byte (" : " bytes (") + input_format_description(result.input_format) +
             (program.pieces > 1 ? ", " + std::to_string(program.pieces) + " pieces, gaps filled with $00" : "") + ")\n";
     text += "tracks: " + tracks_text(result) + "\n";
     text += "start: " + format_address(result.image_options.raw_boot ? program.load_address : result.start_address) + "\n";
