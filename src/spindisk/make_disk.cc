@@ -79,7 +79,8 @@ bool read_input_program(const uint8_t* bytes, size_t size, const MakeOptions& op
         result.start_address = options.start_address;
     } else if (read.program.has_start) {
         result.start_address = read.program.start_address;
-    } else if (!raw) {
+    } else if (result.input_format == InputFormat::os65v) {
+        // Monitor text is run by its G; without one the person loading it started it by hand.
         refusal(result, MakeStatus::failed, name + " names no start address (no G): give one with --start");
         return false;
     } else {

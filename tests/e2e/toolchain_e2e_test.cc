@@ -63,8 +63,8 @@ TEST(ToolchainE2E, EveryFormOfACProgramMakesTheSameDisk) {
         {"cc65 hybrid", {}, "prog.lod", {}},
         {"65V with G", {"-execution-start-address", "0x0200", "-o", "g.65v", "-os"}, "g.65v", {}},
         {"65V without G", {"-o", "nog.65v", "-os"}, "nog.65v", {"--start", "0200"}},
-        {"Intel HEX", {"-o", "prog.hex", "-intel"}, "prog.hex", {"--start", "0200"}},
-        {"S-records", {"-o", "prog.srec", "-motorola"}, "prog.srec", {"--start", "0200"}},
+        {"Intel HEX, starting at its load address", {"-o", "prog.hex", "-intel"}, "prog.hex", {}},
+        {"S-records, starting at their load address", {"-o", "prog.srec", "-motorola"}, "prog.srec", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
