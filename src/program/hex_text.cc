@@ -18,13 +18,6 @@ std::string character_text(uint8_t c) {
     return "byte " + format_byte(c);
 }
 
-int hex_value(uint8_t c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool parse_address(const std::string& text, uint16_t& address) {
     size_t at = 0;
     if (text.compare(0, 1, "$") == 0) {
@@ -36,7 +29,7 @@ bool parse_address(const std::string& text, uint16_t& address) {
     if (digits == 0 || digits > MAX_ADDRESS_DIGITS) return false;
     unsigned value = 0;
     for (size_t i = at; i < text.size(); i++) {
-        const int digit = hex_value(static_cast<uint8_t>(text[i]));
+        const int digit = hex_digit(static_cast<uint8_t>(text[i]));
         if (digit < 0) return false;
         value = value * 16 + static_cast<unsigned>(digit);
     }
@@ -69,7 +62,7 @@ std::vector<TextLine> text_lines(const uint8_t* bytes, size_t size) {
 bool hex_bytes(const std::string& text, size_t from, std::vector<uint8_t>& bytes, std::string& error) {
     bytes.clear();
     for (size_t i = from; i < text.size(); i++) {
-        if (hex_value(static_cast<uint8_t>(text[i])) < 0) {
+        if (hex_digit(static_cast<uint8_t>(text[i])) < 0) {
             error = character_text(static_cast<uint8_t>(text[i])) + " at column " + std::to_string(i + 1) +
                     " is no hex digit";
             return false;
@@ -80,8 +73,8 @@ bool hex_bytes(const std::string& text, size_t from, std::vector<uint8_t>& bytes
         return false;
     }
     for (size_t i = from; i < text.size(); i += 2) {
-        bytes.push_back(static_cast<uint8_t>(hex_value(static_cast<uint8_t>(text[i])) * 16 +
-                                             hex_value(static_cast<uint8_t>(text[i + 1]))));
+        bytes.push_back(static_cast<uint8_t>(hex_digit(static_cast<uint8_t>(text[i])) * 16 +
+                                             hex_digit(static_cast<uint8_t>(text[i + 1]))));
     }
     return true;
 }

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-// 0..15 for 0-9, a-f, A-F; -1 for anything else.
-int hex_value(uint8_t c);
+#include "base/text.h"  // hex_digit
 
 // "$0300", "0x0300", "0300" or "300": one to four hex digits after an
 // optional "$" or "0x", and nothing else. False for anything else

@@ -61,7 +61,7 @@ bool type_monitor_text(const uint8_t* bytes, size_t size, MonitorText& text, Pro
     int line = 1;
     for (size_t i = 0; i < size; i++) {
         const uint8_t c = bytes[i];
-        const int digit = hex_value(c);
+        const int digit = hex_digit(c);
         const bool line_break = c == RETURN_KEY || (c == LINE_FEED && (i == 0 || bytes[i - 1] != RETURN_KEY));
         if (c == RETURN_KEY || (c == LINE_FEED && text.lf_as_return)) {
             address = static_cast<uint16_t>(address + 1);

@@ -31,7 +31,7 @@ const FormatInfo& info(InputFormat format) {
     return FORMATS[0];
 }
 
-bool hex_at(const uint8_t* bytes, size_t size, size_t at) { return at < size && hex_value(bytes[at]) >= 0; }
+bool hex_at(const uint8_t* bytes, size_t size, size_t at) { return at < size && hex_digit(bytes[at]) >= 0; }
 
 bool is_line_break(uint8_t c) { return c == '\r' || c == '\n'; }
 

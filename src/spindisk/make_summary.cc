@@ -4,20 +4,13 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "fileio/paths.h"
 #include "format/osi_stream_format.h"
 
 namespace {
 
 const char IMAGE_EXTENSION[] = ".65d";
 const char HFE_EXTENSION[] = ".hfe";
-
-bool is_separator(char c) {
-#ifdef _WIN32
-    return c == '/' || c == '\\';
-#else
-    return c == '/';
-#endif
-}
 
 std::string lower_case(std::string text) {
     for (char& c : text) {
@@ -30,27 +23,10 @@ std::string lower_case(std::string text) {
 size_t extension_dot(const std::string& name) {
     for (size_t i = name.size(); i > 0; i--) {
         const char c = name[i - 1];
-        if (is_separator(c)) return std::string::npos;
-        if (c == '.') return i - 1 == 0 || is_separator(name[i - 2]) ? std::string::npos : i - 1;
+        if (is_path_separator(c)) return std::string::npos;
+        if (c == '.') return i - 1 == 0 || is_path_separator(name[i - 2]) ? std::string::npos : i - 1;
     }
     return std::string::npos;
-}
-
-// Label bytes as text: printable ASCII as it is, a backslash doubled, anything else as \xNN.
-std::string label_line(const std::string& line) {
-    std::string text;
-    for (unsigned char c : line) {
-        if (c == '\\') {
-            text += "\\\\";
-        } else if (is_printable_ascii(c)) {
-            text += static_cast<char>(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            text += escaped;
-        }
-    }
-    return text;
 }
 
 std::string label_text(const LabelFacts& label) {
@@ -58,7 +34,7 @@ std::string label_text(const LabelFacts& label) {
         return "none (program data on the directory track)";
     }
     std::string text;
-    for (const std::string& line : label.lines) text += (text.empty() ? "" : " / ") + label_line(line);
+    for (const std::string& line : label.lines) text += (text.empty() ? "" : " / ") + printable_text(line);
     if (text.empty()) text = "(empty)";
     return label.is_default ? text + " (default)" : text;
 }
