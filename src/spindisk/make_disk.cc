@@ -15,10 +15,11 @@ namespace {
 
 constexpr uint16_t BOOT_TRACK_ADDRESS = 0x2200;  // where the ROM loads and starts track 0
 
-MakeResult refusal(MakeResult& result, MakeStatus status, const std::string& error) {
+// Records why nothing is written; false, for the step that failed to return.
+bool refuse(MakeResult& result, MakeStatus status, const std::string& error) {
     result.status = status;
     result.error = error;
-    return result;
+    return false;
 }
 
 // Options that cannot go together, whatever the file holds.
@@ -45,48 +46,49 @@ InputFormat input_format_for(const uint8_t* bytes, size_t size, const MakeOption
     return detect_input_format(bytes, size);
 }
 
+// --start, else the file's own start, else the load address; but monitor
+// text is run by its G, and without one the person loading it started it by hand.
+bool choose_start(const MakeOptions& options, const std::string& name, MakeResult& result) {
+    const Program& program = result.program;
+    if (options.has_start) {
+        result.start_address = options.start_address;
+    } else if (program.has_start) {
+        result.start_address = program.start_address;
+    } else if (result.input_format == InputFormat::os65v) {
+        return refuse(result, MakeStatus::failed, name + " names no start address (no G): give one with --start");
+    } else {
+        result.start_address = program.load_address;
+    }
+    return true;
+}
+
 bool read_input_program(const uint8_t* bytes, size_t size, const MakeOptions& options, MakeResult& result) {
     const std::string name = quoted_name(options.input_name);
     result.input_format = input_format_for(bytes, size, options);
     if (size == 0) {
-        refusal(result, MakeStatus::failed, name + " is empty");
-        return false;
+        return refuse(result, MakeStatus::failed, name + " is empty");
     }
     const bool raw = result.input_format == InputFormat::raw;
     if (raw && !options.has_load && !options.boot_track) {
-        refusal(result, MakeStatus::bad_usage, name + " is a raw program: give its load address with --load");
-        return false;
+        return refuse(result, MakeStatus::bad_usage, name + " is a raw program: give its load address with --load");
     }
     if (!raw && options.has_load) {
         const std::string hint = options.input_format == InputFormat::automatic ? " (--input-format raw reads it as bytes)" : "";
-        refusal(result, MakeStatus::bad_usage, "--load is for raw input; " + name + " is " +
-                                                   input_format_description(result.input_format) +
-                                                   ", which names its own addresses" + hint);
-        return false;
+        return refuse(result, MakeStatus::bad_usage, "--load is for raw input; " + name + " is " +
+                                                          input_format_description(result.input_format) +
+                                                          ", which names its own addresses" + hint);
     }
     const uint16_t load = options.boot_track ? BOOT_TRACK_ADDRESS : options.load_address;
     const ProgramRead read = read_program(bytes, size, result.input_format, load);
     if (!read.ok) {
         const std::string where = read.error.line > 0 ? " line " + std::to_string(read.error.line) : "";
-        refusal(result, MakeStatus::failed, name + where + ": " + read.error.message);
-        return false;
+        return refuse(result, MakeStatus::failed, name + where + ": " + read.error.message);
     }
     for (const std::string& note : read.notes) {
         result.findings.push_back({FindingLevel::note, "input", name + ": " + note});
     }
     result.program = read.program;
-    if (options.has_start) {
-        result.start_address = options.start_address;
-    } else if (read.program.has_start) {
-        result.start_address = read.program.start_address;
-    } else if (result.input_format == InputFormat::os65v) {
-        // Monitor text is run by its G; without one the person loading it started it by hand.
-        refusal(result, MakeStatus::failed, name + " names no start address (no G): give one with --start");
-        return false;
-    } else {
-        result.start_address = read.program.load_address;
-    }
-    return true;
+    return choose_start(options, name, result);
 }
 
 // The image's description: the one place make's choices become ImageOptions.
@@ -105,10 +107,9 @@ bool check_size(const MakeOptions& options, const DiskGeometry& geometry, MakeRe
     const size_t size = result.program.bytes.size();
     const size_t limit = options.boot_track ? max_input_raw(geometry) : max_input_loader(geometry);
     if (size <= limit) return true;
-    refusal(result, MakeStatus::failed,
-            std::string(options.boot_track ? "boot track code" : "the program") + " is " + std::to_string(size) +
-                " bytes; a " + geometry.name + " disk holds at most " + std::to_string(limit));
-    return false;
+    return refuse(result, MakeStatus::failed,
+                  std::string(options.boot_track ? "boot track code" : "the program") + " is " + std::to_string(size) +
+                      " bytes; a " + geometry.name + " disk holds at most " + std::to_string(limit));
 }
 
 void add_reader_findings(const MakeOptions& options, MakeResult& result) {
@@ -171,8 +172,7 @@ bool verify_boot(const DiskSignal& signal, MakeResult& result) {
     result.verified = boot_succeeded(result.boot) && result.check.intact;
     if (result.verified) return true;
     result.refused_boot = true;
-    refusal(result, MakeStatus::failed, boot_verdict_line(result.boot, &result.check));
-    return false;
+    return refuse(result, MakeStatus::failed, boot_verdict_line(result.boot, &result.check));
 }
 
 bool encode_output(OutputFormat format, const DiskImage& image, const DiskSignal& signal, MakeResult& result) {
@@ -189,9 +189,39 @@ bool encode_output(OutputFormat format, const DiskImage& image, const DiskSignal
             ok = signal_to_osi_stream(signal, result.output, error);
             break;
     }
-    if (!ok) refusal(result, MakeStatus::failed, std::string("cannot write the ") + output_format_description(format) +
-                                                     ": " + error);
-    return ok;
+    if (ok) return true;
+    return refuse(result, MakeStatus::failed,
+                  std::string("cannot write the ") + output_format_description(format) + ": " + error);
+}
+
+// Each step either hands on to the next or records why nothing is written.
+bool make_steps(const uint8_t* bytes, size_t size, const MakeOptions& options, MakeResult& result) {
+    const std::string conflict = choice_conflict(options);
+    if (!conflict.empty()) return refuse(result, MakeStatus::bad_usage, conflict);
+    if (!read_input_program(bytes, size, options, result)) return false;
+    const DiskGeometry& geometry = geometry_for(options.disk);
+    if (!check_size(options, geometry, result)) return false;
+
+    result.image_options = image_options_for(options, result);
+    DiskImage image;
+    if (!allocate_image(geometry, image)) return refuse(result, MakeStatus::failed, "cannot allocate the image");
+    build_image(result.image_options, geometry, result.program.bytes, image);
+
+    result.facts = read_image(image.bytes.get(), image.size);
+    add_reader_findings(options, result);
+    add_label_finding(options, geometry, result);
+    add_start_finding(options, result);
+    if (has_error_finding(result)) {
+        result.refused_findings = true;
+        return refuse(result, MakeStatus::failed, "the disk would not boot or would not load the program intact");
+    }
+
+    DiskSignal signal;
+    std::string error;
+    const bool needs_signal = options.verify || options.output_format != OutputFormat::image;
+    if (needs_signal && !disk_signal(geometry, image, signal, error)) return refuse(result, MakeStatus::failed, error);
+    if (options.verify && !verify_boot(signal, result)) return false;
+    return encode_output(options.output_format, image, signal, result);
 }
 
 }  // namespace
@@ -211,32 +241,6 @@ size_t largest_program_keeping_label(const DiskGeometry& geometry) {
 
 MakeResult make_disk(const uint8_t* bytes, size_t size, const MakeOptions& options) {
     MakeResult result;
-    const std::string conflict = choice_conflict(options);
-    if (!conflict.empty()) return refusal(result, MakeStatus::bad_usage, conflict);
-    if (!read_input_program(bytes, size, options, result)) return result;
-    const DiskGeometry& geometry = geometry_for(options.disk);
-    if (!check_size(options, geometry, result)) return result;
-
-    result.image_options = image_options_for(options, result);
-    DiskImage image;
-    if (!allocate_image(geometry, image)) return refusal(result, MakeStatus::failed, "cannot allocate the image");
-    build_image(result.image_options, geometry, result.program.bytes, image);
-
-    result.facts = read_image(image.bytes.get(), image.size);
-    add_reader_findings(options, result);
-    add_label_finding(options, geometry, result);
-    add_start_finding(options, result);
-    if (has_error_finding(result)) {
-        result.refused_findings = true;
-        return refusal(result, MakeStatus::failed, "the disk would not boot or would not load the program intact");
-    }
-
-    DiskSignal signal;
-    std::string error;
-    const bool needs_signal = options.verify || options.output_format != OutputFormat::image;
-    if (needs_signal && !disk_signal(geometry, image, signal, error)) return refusal(result, MakeStatus::failed, error);
-    if (options.verify && !verify_boot(signal, result)) return result;
-    if (!encode_output(options.output_format, image, signal, result)) return result;
-    result.status = MakeStatus::ok;
+    if (make_steps(bytes, size, options, result)) result.status = MakeStatus::ok;
     return result;
 }
