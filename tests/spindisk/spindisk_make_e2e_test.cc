@@ -116,6 +116,10 @@ TEST(SpindiskMakeE2E, RefusalsLeaveNoFile) {
         {"--load for a HEX file", ":03030000A90160F0\n:00000001FF\n", {"--load", "0300"}, 2,
          "spindisk: --load is for raw input; 'IN' is Intel HEX, which names its own addresses "
          "(--input-format raw reads it as bytes)\nTry 'spindisk make --help'.\n"},
+        {"--start for boot track code", "\xEA", {"--boot-track", "--start", "0300"}, 2,
+         "spindisk: --boot-track code starts at $2200; --start does not apply\nTry 'spindisk make --help'.\n"},
+        {"an unknown input format", "\xEA", {"--input-format", "bin", "--load", "0300"}, 2,
+         "spindisk: --input-format wants auto, raw, 65v, cc65, ihex or srec, not 'bin'\nTry 'spindisk make --help'.\n"},
         {"a bad checksum", hex_bad_checksum, {}, 1, "spindisk: 'IN' line 1: checksum $00 should be $F0\n"},
         {"65V without a G", monitor_without_g, {}, 1,
          "spindisk: 'IN' names no start address (no G): give one with --start\n"},
