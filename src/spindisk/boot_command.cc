@@ -10,18 +10,13 @@
 #include "spindisk/command.h"
 #include "disk/boot_disk_facts.h"
 #include "disk/disk_file.h"
-#include "disk/image_reader.h"
 #include "fileio/input_file.h"
-#include "format/hfe_format.h"
-#include "format/hfe_reader.h"
-#include "image/geometry.h"
 #include "spindisk/boot_report.h"
 #include "sim/boot_run.h"
-#include "format/signal_encoder.h"
 
 const char BOOT_USAGE[] =
     "Usage: spindisk boot IMAGE [OPTIONS]\n"
-    "Boots IMAGE (a .65d image, or an HFE file as spindisk hfe writes) from\n"
+    "Boots IMAGE (a .65d image, an HFE file or an osiemu bit stream) from\n"
     "reset on a simulated OSI machine (6502, 6821 PIA, 6850 ACIA, a drive that\n"
     "turns in emulated time) and reports whether the\n"
     "program started, when, and for each track read: the pages and addresses\n"
@@ -53,7 +48,7 @@ const std::vector<OptionSpec> BOOT_OPTIONS = {
 
 constexpr uint64_t MAX_PROGRAM_FILE = 1u << 20;   // above the largest program (227106 bytes)
 constexpr unsigned long long MIN_CPU_HZ = 100000;
-constexpr unsigned long long MAX_CPU_HZ = 100000000;  // the ROM's delay loop counts up to here
+constexpr unsigned long long MAX_CPU_HZ = 100000000;  // far past any OSI board
 constexpr double MAX_SECONDS = 3600.0;
 constexpr double MAX_RUN_MS = 60000.0;
 constexpr double DEFAULT_SCREEN_RUN_MS = 100.0;
@@ -146,11 +141,10 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     std::string error;
     if (!parse_boot_options(args, options, error)) return usage_error(COMMAND_NAME, error);
 
-    BootDisk disk;
+    DiskFile disk;
     const double* lead_in_us = options.has_lead_in_us ? &options.lead_in_us : nullptr;
-    const LoadStatus loaded = load_boot_disk(options.image_path, lead_in_us, disk, error);
-    if (loaded == LoadStatus::bad_option) return usage_error(COMMAND_NAME, error);
-    if (loaded == LoadStatus::failed) return command_error(error);
+    if (!load_disk_file(options.image_path, disk, error)) return command_error(error);
+    if (!lay_out_disk_signal(disk, options.image_path, lead_in_us, error)) return usage_error(COMMAND_NAME, error);
     if (disk.signal.tracks.empty() || disk.signal.tracks[0].bits.empty() || !(disk.signal.bit_rate >= 1)) {
         return command_error(quoted_name(options.image_path) + " holds no tracks to boot from");
     }
@@ -169,6 +163,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     const BootReport report = simulate_boot(disk.signal, settings);
     ProgramCheck check;
     ReportExtras extras;
+    extras.program_range = program_range(disk.facts);
     extras.screen = options.screen;
     extras.nonzero_bytes_dropped = disk.layout.nonzero_bytes_dropped;
     if (!options.expect_path.empty()) {
@@ -178,7 +173,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
 
     CommandOutput output;
     output.out = options.json ? boot_report_json(report, extras) : boot_report_text(report, extras);
-    const bool good = boot_succeeded(report) && (!extras.program || check.intact);
+    const bool good = boot_succeeded(report, extras.program_range) && (!extras.program || check.intact);
     output.status = good ? STATUS_SUCCESS : STATUS_FAILURE;
     return output;
 }

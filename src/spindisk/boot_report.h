@@ -16,14 +16,16 @@
 std::vector<std::string> screen_rows(const BootReport& report);
 
 struct ReportExtras {
+    ProgramRange program_range;             // the program's bytes on the disk, when known
     const ProgramCheck* program = nullptr;  // with --expect
     bool screen = false;
     std::vector<size_t> nonzero_bytes_dropped;  // per track, from laying the image out
 };
 
+
 // The report's first line, without its line break: "Started at $0300 after
 // 1.41 s (1386112 cycles)" or "Boot failed: " and why.
-std::string boot_verdict_line(const BootReport& report, const ProgramCheck* program);
+std::string boot_verdict_line(const BootReport& report, const ReportExtras& extras);
 
 std::string boot_report_text(const BootReport& report, const ReportExtras& extras);
 std::string boot_report_json(const BootReport& report, const ReportExtras& extras);

@@ -4,6 +4,10 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "base/units.h"
+#include "disk/loader_speed.h"
+#include "format/signal_encoder.h"
+#include "signal/serial_frame.h"
 #include "spindisk/json_writer.h"
 
 namespace {
@@ -81,6 +85,25 @@ std::string program_text(const ImageFacts& facts) {
            "-" + format_address(program.end_address) + "\n";
 }
 
+// The slowest clock the loader keeps up at, and why; plainly when a 1 MHz
+// machine is too slow for the disk.
+std::string clock_text(const ImageFacts& facts) {
+    const DiskFormat format = facts.geometry->format;
+    const uint64_t hz = min_cpu_hz(facts.boot.mode, format);
+    const LoaderSpeed* speed = loader_speed(facts.boot.mode);
+    if (hz == 0 || !speed) return "";
+    const double byte_us = SERIAL_FRAME_BITS * MICROSECONDS_PER_SECOND / default_signal_timing(format).bit_rate;
+    char why[128];
+    std::snprintf(why, sizeof why, "the loader takes up to %u cycles a byte and %u more a page, and a byte comes every %g us",
+                  static_cast<unsigned>(speed->cycles_per_byte), static_cast<unsigned>(speed->cycles_per_page), byte_us);
+    std::string text = "Clock: at least " + std::to_string(hz) + " Hz; " + why + "\n";
+    if (hz > ONE_MHZ_MACHINE_HZ) {
+        text += "  A 1 MHz machine (" + std::to_string(ONE_MHZ_MACHINE_HZ) +
+                " Hz) will not load this disk: it loses bytes on every track.\n";
+    }
+    return text;
+}
+
 std::string label_text(const LabelFacts& label) {
     const std::string where = "directory track " + std::to_string(label.track);
     std::string text;
@@ -113,12 +136,17 @@ std::string warnings_text(const ImageFacts& facts) {
 
 }  // namespace
 
-std::string listing_text(const ImageFacts& facts) {
+std::string listing_text(const ImageFacts& facts, const DiskFile* source) {
     const DiskGeometry& g = *facts.geometry;
     std::string text = "Image: " + std::string(g.name) + ", " + std::to_string(facts.image_size) + " bytes (" +
                        std::to_string(g.track_count) + " tracks of " + std::to_string(g.track_slot_size) + " bytes)\n";
+    if (source && source->kind != DiskFileKind::image) {
+        text += "Read from: " + disk_source_text(*source) + "\n";
+        for (const std::string& problem : disk_decode_problems(*source)) text += "  " + problem + "\n";
+    }
     text += boot_text(facts);
     if (facts.boot.mode == BootMode::loader) text += tracks_text(facts) + program_text(facts);
+    text += clock_text(facts);
     return text + label_text(facts.label) + warnings_text(facts);
 }
 
@@ -165,9 +193,25 @@ std::string track_json(const DataTrackFacts& data) {
     });
 }
 
+// Where a decoded disk came from and what each track gave, in track order.
+std::string source_json(const DiskFile& disk) {
+    std::vector<std::string> bytes, parity, framing;
+    for (const TrackDecodeReport& track : disk.decoded) {
+        bytes.push_back(json_number(track.bytes));
+        parity.push_back(json_number(track.parity_errors));
+        framing.push_back(json_number(track.framing_errors));
+    }
+    return json_object({
+        {"kind", json_string(disk.kind == DiskFileKind::hfe ? "hfe" : "osi_stream")},
+        {"decoded_bytes", json_array(bytes)},
+        {"parity_errors", json_array(parity)},
+        {"framing_errors", json_array(framing)},
+    });
+}
+
 }  // namespace
 
-std::string listing_json(const ImageFacts& facts) {
+std::string listing_json(const ImageFacts& facts, const DiskFile* source) {
     const DiskGeometry& g = *facts.geometry;
     const bool loader = facts.boot.mode == BootMode::loader;
     std::vector<std::string> tracks;
@@ -194,6 +238,7 @@ std::string listing_json(const ImageFacts& facts) {
         {"default", json_bool(facts.label.is_default)},
         {"lines", json_array(lines)},
     });
+    const uint64_t hz = min_cpu_hz(facts.boot.mode, g.format);
     std::vector<std::string> warnings;
     for (const ImageWarning& w : facts.warnings) {
         warnings.push_back(json_object({
@@ -203,17 +248,27 @@ std::string listing_json(const ImageFacts& facts) {
             {"message", json_string(w.message)},
         }));
     }
-    return json_object({
-               {"format", json_string(g.name)},
-               {"image_size", json_number(facts.image_size)},
-               {"track_count", json_number(static_cast<uint64_t>(g.track_count))},
-               {"track_size", json_number(g.track_slot_size)},
-               {"boot", boot_json(facts.boot)},
-               {"tracks", json_array(tracks)},
-               {"terminator", terminator},
-               {"program", program},
-               {"label", label},
-               {"warnings", json_array(warnings)},
-           }) +
-           "\n";
+    std::vector<JsonField> fields = {
+        {"format", json_string(g.name)},
+        {"image_size", json_number(facts.image_size)},
+        {"track_count", json_number(static_cast<uint64_t>(g.track_count))},
+        {"track_size", json_number(g.track_slot_size)},
+        {"boot", boot_json(facts.boot)},
+        {"tracks", json_array(tracks)},
+        {"terminator", terminator},
+        {"program", program},
+        {"min_cpu_hz", hz ? json_number(hz) : JSON_NULL},
+        {"label", label},
+        {"warnings", json_array(warnings)},
+    };
+    if (source && source->kind != DiskFileKind::image) fields.push_back({"source", source_json(*source)});
+    return json_object(fields) + "\n";
+}
+
+size_t error_count(const ImageFacts& facts) {
+    size_t errors = 0;
+    for (const ImageWarning& w : facts.warnings) {
+        if (warning_level(w.code) == WarningLevel::error) errors++;
+    }
+    return errors;
 }

@@ -6,12 +6,13 @@
 
 #include "base/utf8.h"
 #include "fileio/input_file.h"
-#include "fileio/output_file.h"
 #include "program/hex_text.h"
 #include "spindisk/arguments.h"
 #include "spindisk/command.h"
+#include "spindisk/disk_writing.h"
 #include "spindisk/make_disk.h"
 #include "spindisk/make_summary.h"
+#include "spindisk/output_writing.h"
 
 const char MAKE_USAGE[] =
     "Usage: spindisk make INPUT [-o OUTPUT] [--load ADDR] [--start ADDR] [--disk 5|8] [--label TEXT]\n"
@@ -55,10 +56,10 @@ const std::vector<OptionSpec> MAKE_OPTIONS = {
 
 struct OutputFormatName {
     const char* name;
-    OutputFormat format;
+    DiskFileKind kind;
 };
 constexpr OutputFormatName OUTPUT_FORMAT_NAMES[] = {
-    {"65d", OutputFormat::image}, {"hfe", OutputFormat::hfe}, {"osi", OutputFormat::osi_stream}};
+    {"65d", DiskFileKind::image}, {"hfe", DiskFileKind::hfe}, {"osi", DiskFileKind::osi_stream}};
 
 // What the command line asks for beyond make_disk's options.
 struct MakeRequest {
@@ -107,7 +108,7 @@ bool format_options(const ParsedArguments& parsed, MakeOptions& options, bool& o
     if (!output_format_given) return true;
     for (const OutputFormatName& entry : OUTPUT_FORMAT_NAMES) {
         if (parsed.values.at("output-format") == entry.name) {
-            options.output_format = entry.format;
+            options.output_kind = entry.kind;
             return true;
         }
     }
@@ -123,16 +124,17 @@ bool output_choice(const ParsedArguments& parsed, MakeRequest& request, bool out
             error = "reading standard input needs -o OUTPUT";
             return false;
         }
-        request.output = default_output_name(request.input, options.output_format, options.disk);
+        request.output = default_output_name(request.input, options.output_kind, options.disk);
         return true;
     }
     request.output = parsed.values.at("output");
-    OutputFormat named = OutputFormat::image;
+    OutputFormat named{};
     const bool has_extension = output_format_for_name(request.output, named);
-    if (!output_format_given && has_extension) options.output_format = named;
-    if (options.output_format == OutputFormat::osi_stream && !output_name_fits_disk(request.output, options.disk)) {
+    if (!output_format_given && has_extension) options.output_kind = named.kind;
+    const bool stream = options.output_kind == DiskFileKind::osi_stream;
+    if (stream && has_extension && named.kind == DiskFileKind::osi_stream && named.stream_disk != options.disk) {
         error = "an osiemu stream of a " + std::string(geometry_for(options.disk).name) + " disk is named *" +
-                output_extension(OutputFormat::osi_stream, options.disk) + ", not '" + request.output + "'";
+                output_extension(DiskFileKind::osi_stream, options.disk) + ", not '" + request.output + "'";
         return false;
     }
     return true;
@@ -222,23 +224,13 @@ CommandOutput run_make(const std::vector<std::string>& args) {
     if (to_stdout) {
         output.out.assign(result.output.begin(), result.output.end());
     } else {
-        OutputFile file;
-        switch (open_output(request.output, request.force, file)) {
-            case OutputOpen::ok:
-                break;
-            case OutputOpen::exists:
-                return command_error(quoted_name(request.output) + " exists; use --force to overwrite it");
-            case OutputOpen::cannot_open:
-                return command_error("cannot open " + quoted_name(request.output) + " for output");
-        }
-        if (!finish_output(file, result.output.data(), result.output.size())) {
-            return command_error("cannot write " + quoted_name(request.output));
-        }
+        const std::string write_error = write_output_file(request.output, request.force, result.output);
+        if (!write_error.empty()) return command_error(write_error);
     }
     output.err = findings_text(result, request.quiet);
     if (!request.quiet) {
         const std::string summary = make_summary(result, to_stdout ? "standard output" : request.output,
-                                                 request.options.output_format);
+                                                 request.options.output_kind);
         (to_stdout ? output.err : output.out) += summary;
     }
     return output;

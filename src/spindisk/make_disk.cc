@@ -10,6 +10,7 @@
 #include "image/disk_image.h"
 #include "image/image_builder.h"
 #include "spindisk/boot_report.h"
+#include "spindisk/disk_writing.h"
 
 namespace {
 
@@ -169,29 +170,32 @@ bool disk_signal(const DiskGeometry& geometry, const DiskImage& image, DiskSigna
 bool verify_boot(const DiskSignal& signal, MakeResult& result) {
     result.boot = simulate_boot(signal, default_boot_settings(signal.format));
     result.check = check_program(result.boot, result.program.bytes);
-    result.verified = boot_succeeded(result.boot) && result.check.intact;
+    ReportExtras verdict;
+    verdict.program_range = program_range(result.facts);
+    verdict.program = &result.check;
+    result.verified = boot_succeeded(result.boot, verdict.program_range) && result.check.intact;
     if (result.verified) return true;
     result.refused_boot = true;
-    return refuse(result, MakeStatus::failed, boot_verdict_line(result.boot, &result.check));
+    return refuse(result, MakeStatus::failed, boot_verdict_line(result.boot, verdict));
 }
 
-bool encode_output(OutputFormat format, const DiskImage& image, const DiskSignal& signal, MakeResult& result) {
+bool encode_output(DiskFileKind kind, const DiskImage& image, const DiskSignal& signal, MakeResult& result) {
     std::string error;
     bool ok = true;
-    switch (format) {
-        case OutputFormat::image:
+    switch (kind) {
+        case DiskFileKind::image:
             result.output.assign(image.bytes.get(), image.bytes.get() + image.size);
             break;
-        case OutputFormat::hfe:
+        case DiskFileKind::hfe:
             ok = signal_to_hfe(signal, result.output, error);
             break;
-        case OutputFormat::osi_stream:
+        case DiskFileKind::osi_stream:
             ok = signal_to_osi_stream(signal, result.output, error);
             break;
     }
     if (ok) return true;
     return refuse(result, MakeStatus::failed,
-                  std::string("cannot write the ") + output_format_description(format) + ": " + error);
+                  std::string("cannot write the ") + format_title(kind) + ": " + error);
 }
 
 // Each step either hands on to the next or records why nothing is written.
@@ -218,22 +222,13 @@ bool make_steps(const uint8_t* bytes, size_t size, const MakeOptions& options, M
 
     DiskSignal signal;
     std::string error;
-    const bool needs_signal = options.verify || options.output_format != OutputFormat::image;
+    const bool needs_signal = options.verify || options.output_kind != DiskFileKind::image;
     if (needs_signal && !disk_signal(geometry, image, signal, error)) return refuse(result, MakeStatus::failed, error);
     if (options.verify && !verify_boot(signal, result)) return false;
-    return encode_output(options.output_format, image, signal, result);
+    return encode_output(options.output_kind, image, signal, result);
 }
 
 }  // namespace
-
-const char* output_format_description(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::image: return "65d image";
-        case OutputFormat::hfe: return "HFE file";
-        case OutputFormat::osi_stream: return "osiemu bit stream";
-    }
-    return "65d image";
-}
 
 size_t largest_program_keeping_label(const DiskGeometry& geometry) {
     return static_cast<size_t>(geometry.directory_track - 2) * geometry.track_payload;

@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "disk/boot_verdict.h"
+#include "disk/disk_file.h"  // DiskFileKind: the output's format
 #include "disk/image_reader.h"
 #include "image/geometry.h"
 #include "image/image_options.h"
 #include "program/program_input.h"
 #include "sim/boot_run.h"
-
-enum class OutputFormat { image, hfe, osi_stream };  // .65d, .hfe, .os5 / .os8
 
 struct MakeOptions {
     std::string input_name;  // for messages only
@@ -31,7 +30,7 @@ struct MakeOptions {
     bool has_label = false;
     std::vector<uint8_t> label;  // one byte per character, as SpinLoad's -n
     bool boot_track = false;     // the input is the boot track's own code, run at $2200
-    OutputFormat output_format = OutputFormat::image;
+    DiskFileKind output_kind = DiskFileKind::image;  // .65d, .hfe, .os5 / .os8
     bool verify = true;
     bool allow_errors = false;   // write despite error-level findings, as warnings
 };
@@ -63,9 +62,6 @@ struct MakeResult {
 };
 
 MakeResult make_disk(const uint8_t* bytes, size_t size, const MakeOptions& options);
-
-// "65d image", "HFE file", "osiemu bit stream": for the summary.
-const char* output_format_description(OutputFormat format);
 
 // The largest program a label stays whole with: the terminator must end
 // before the directory track: 10 data tracks of 2045 bytes on 5.25-inch.

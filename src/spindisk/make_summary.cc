@@ -6,18 +6,12 @@
 #include "base/text.h"
 #include "fileio/paths.h"
 #include "format/osi_stream_format.h"
+#include "spindisk/disk_writing.h"
 
 namespace {
 
 const char IMAGE_EXTENSION[] = ".65d";
 const char HFE_EXTENSION[] = ".hfe";
-
-std::string lower_case(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 // The offset of the last extension's dot in the file's own name, or npos.
 size_t extension_dot(const std::string& name) {
@@ -60,55 +54,25 @@ std::string verified_text(const MakeResult& result) {
 
 }  // namespace
 
-bool output_format_for_name(const std::string& name, OutputFormat& format) {
-    const size_t dot = extension_dot(name);
-    if (dot == std::string::npos) return false;
-    const std::string extension = lower_case(name.substr(dot));
-    if (extension == IMAGE_EXTENSION) {
-        format = OutputFormat::image;
-    } else if (extension == HFE_EXTENSION) {
-        format = OutputFormat::hfe;
-    } else {
-        for (const OsiStreamType& type : OSI_STREAM_TYPES) {
-            if (extension == type.extension) {
-                format = OutputFormat::osi_stream;
-                return true;
-            }
-        }
-        return false;
-    }
-    return true;
-}
-
-bool output_name_fits_disk(const std::string& name, DiskFormat disk) {
-    const size_t dot = extension_dot(name);
-    if (dot == std::string::npos) return true;
-    const std::string extension = lower_case(name.substr(dot));
-    for (const OsiStreamType& type : OSI_STREAM_TYPES) {
-        if (extension == type.extension) return type.format == disk;
-    }
-    return true;
-}
-
-const char* output_extension(OutputFormat format, DiskFormat disk) {
-    switch (format) {
-        case OutputFormat::image: return IMAGE_EXTENSION;
-        case OutputFormat::hfe: return HFE_EXTENSION;
-        case OutputFormat::osi_stream: return osi_stream_type_for(disk)->extension;
+const char* output_extension(DiskFileKind kind, DiskFormat disk) {
+    switch (kind) {
+        case DiskFileKind::image: return IMAGE_EXTENSION;
+        case DiskFileKind::hfe: return HFE_EXTENSION;
+        case DiskFileKind::osi_stream: return osi_stream_type_for(disk)->extension;
     }
     return IMAGE_EXTENSION;
 }
 
-std::string default_output_name(const std::string& input_name, OutputFormat format, DiskFormat disk) {
+std::string default_output_name(const std::string& input_name, DiskFileKind kind, DiskFormat disk) {
     const size_t dot = extension_dot(input_name);
     const std::string stem = dot == std::string::npos ? input_name : input_name.substr(0, dot);
-    return stem + output_extension(format, disk);
+    return stem + output_extension(kind, disk);
 }
 
-std::string make_summary(const MakeResult& result, const std::string& output_name, OutputFormat format) {
+std::string make_summary(const MakeResult& result, const std::string& output_name, DiskFileKind kind) {
     const Program& program = result.program;
     const DiskGeometry& geometry = geometry_for(result.image_options.format);
-    std::string text = "wrote " + output_name + ": " + output_format_description(format) + ", " + geometry.name +
+    std::string text = "wrote " + output_name + ": " + format_title(kind) + ", " + geometry.name +
                        " disk\n";
     text += "program: " + format_range(program.load_address, program.bytes.size()) + ", " +
             std::to_string(program.bytes.size()) + (program.bytes.size() == 1 ? " byte (" : " bytes (") + input_format_description(result.input_format) +

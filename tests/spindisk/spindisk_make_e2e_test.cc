@@ -61,7 +61,7 @@ TEST(SpindiskMakeE2E, SummarySaysWhatWasWritten) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     const std::string expected_head = "wrote " + dir.file("hello.65d") +
-                                      ": 65d image, 5.25-inch disk\n"
+                                      ": .65d image, 5.25-inch disk\n"
                                       "program: $0300-$0323, 36 bytes (raw program)\n"
                                       "tracks: boot loader on 0, data on 1, terminator on 2\n"
                                       "start: $0300\n"
@@ -95,7 +95,7 @@ TEST(SpindiskMakeE2E, OtherOutputsAreWhatTheirWritersWrite) {
     const ProcessResult r = spindisk({"make", "-", "--load", "0400", "-o", "-"}, piped);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(bytes_of(r.out), read_file(dir.file("p.65d")));
-    EXPECT_EQ(r.err.rfind("wrote standard output: 65d image, 5.25-inch disk\n", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("wrote standard output: .65d image, 5.25-inch disk\n", 0), 0u) << r.err;
 }
 
 TEST(SpindiskMakeE2E, RefusalsLeaveNoFile) {
@@ -174,7 +174,7 @@ TEST(SpindiskMakeE2E, RefusedDisksSayWhy) {
     write_file(dir.file("ok.bin"), pattern_bytes(100, 5));
     const ProcessResult exists = spindisk({"make", dir.file("ok.bin"), "--load", "0300", "-o", dir.file("low.65d")});
     EXPECT_EQ(exists.status, 1);
-    EXPECT_EQ(exists.err, "spindisk: '" + dir.file("low.65d") + "' exists; use --force to overwrite it\n");
+    EXPECT_EQ(exists.err, "spindisk: '" + dir.file("low.65d") + "' exists (use --force to overwrite)\n");
     EXPECT_EQ(read_file(dir.file("low.65d")), (Bytes{1, 2, 3}));
     EXPECT_EQ(spindisk({"make", dir.file("ok.bin"), "--load", "0300", "-o", dir.file("low.65d"), "--force", "-q"}).status, 0);
     EXPECT_EQ(read_file(dir.file("low.65d")).size(), 92160u);
