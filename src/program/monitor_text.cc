@@ -72,6 +72,7 @@ bool type_monitor_text(const uint8_t* bytes, size_t size, MonitorText& text, Pro
         } else if (c == GO_KEY && mode == Mode::address) {
             text.has_go = true;
             text.go_address = address;
+            text.go_line = line;
             text.end = i + 1;
             return true;
         } else if (digit >= 0 && mode == Mode::address) {
@@ -97,7 +98,7 @@ ProgramRead read_monitor_text(const uint8_t* bytes, size_t size) {
     if (!type_monitor_text(bytes, size, text, error)) return program_failure(error.line, error.message);
     if (text.has_go) {
         if (only_blank(bytes + text.end, size - text.end)) return finish(text);
-        return program_failure(0, "bytes follow the G that starts the program (cc65's hybrid output? "
+        return program_failure(text.go_line, "bytes follow the G that starts the program (cc65's hybrid output? "
                                   "try --input-format cc65)");
     }
     size_t closing_at = 0;

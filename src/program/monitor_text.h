@@ -18,6 +18,7 @@ struct MonitorText {
     ProgramMemory memory;
     bool has_go = false;
     uint16_t go_address = 0;
+    int go_line = 0;
     size_t end = 0;          // offset just past the G, else the text's size
     bool lf_as_return = false;
 };

@@ -112,7 +112,7 @@ TEST(ProgramFormats, MonitorText) {
          "'G' in data mode: G starts a program after '.' and its address"},
         {"a stray character", ".0300/A9\r0Z\r", false, 0, {}, false, 0, 2, "'Z' is no hex digit, '.', '/', G or Return"},
         {"digits before any mode", "A9\r", false, 0, {}, false, 0, 1, "'A' before the first '.' or '/'"},
-        {"bytes after the G", ".0300/A9\r.0300G\x01\x02", false, 0, {}, false, 0, 0,
+        {"bytes after the G", ".0300/A9\r.0300G\x01\x02", false, 0, {}, false, 0, 2,
          "bytes follow the G that starts the program (cc65's hybrid output? try --input-format cc65)"},
         {"nothing stored", ".0300G", false, 0, {}, false, 0, 0, "the text stores no bytes"},
     };
