@@ -60,51 +60,48 @@ createSpinLoad().then(function (M) {
     return warnings.map(function (w) { return element('li', w.level + ': ' + w.message, w.level); });
   }
 
-  // Make a disk.
+  // Make a disk: spindisk make with the form's fields, once for the .65d
+  // and again for each other format asked for (the same disk, encoded).
+  function makeAs(file, fields, output) {
+    return take(withMemory(file.bytes, [file.name, fields.inputFormat, fields.load, fields.start, fields.label, output],
+      function (data, size, t) {
+        return M._web_make_disk(data, size, t[0], t[1], t[2], t[3], fields.inches, t[4], fields.bootTrack,
+                                fields.allowErrors, t[5]);
+      }));
+  }
+
   $('make-form').addEventListener('submit', function (event) {
     event.preventDefault();
+    var fields = {inputFormat: $('make-input-format').value, load: $('make-load').value.trim(),
+                  start: $('make-start').value.trim(), label: $('make-label').value,
+                  inches: Number($('make-disk').value), bootTrack: $('make-loader').value === 'boot-track',
+                  allowErrors: $('make-allow-errors').checked};
     readFile($('make-file')).then(function (file) {
-      var inches = Number($('make-disk').value);
-      var result = take(withMemory(file.bytes, [$('make-load').value.trim(), $('make-start').value.trim(), $('make-label').value],
-        function (data, size, t) {
-          return M._web_make_disk(data, size, t[0], t[1], inches, t[2], $('make-loader').value === 'boot-track',
-                                  $('make-allow-errors').checked);
-        }));
-      showMade(file.name, inches, result);
-    }).catch(function (e) { showMade('', 5, {bytes: [], report: {ok: false, error: e.message}}); });
+      var result = makeAs(file, fields, '65d');
+      made = result.report.ok ? {file: file, fields: fields, name: result.report.output_name, bytes: result.bytes} : null;
+      showMade(result.report, fields.inches);
+    }).catch(function (e) { made = null; showMade({ok: false, error: e.message, findings: []}, 5); });
   });
 
-  function showMade(name, inches, result) {
-    var r = result.report;
-    made = r.ok ? {name: name.replace(/(\.[^.\/]*)?$/, ''), bytes: result.bytes, inches: inches} : null;
+  function showMade(r, inches) {
     $('make-result').hidden = false;
-    $('make-summary').textContent = r.ok ? summary(r) : 'Refused: ' + r.error + '.';
+    $('make-summary').textContent = r.ok ? r.summary : 'Refused: ' + r.error;
     $('make-summary').className = r.ok ? 'summary' : 'summary error';
-    fill($('make-findings'), r.listing ? findings(r.listing.warnings) : []);
+    fill($('make-findings'), findings(r.findings));
     $('make-boot').textContent = r.boot_text || '';
     ['download-65d', 'download-hfe', 'download-osi', 'make-boot-button'].forEach(function (id) { $(id).disabled = !made; });
     $('download-osi').textContent = 'Download .os' + inches;
   }
 
-  function summary(r) {
-    var p = r.listing.program, b = r.boot;
-    var program = p ? 'program ' + hex(p.load_address) + '-' + hex(p.end_address) + ' (' + p.size + ' bytes), '
-                    : 'boot track code, ';
-    return r.listing.format + ' disk: ' + program + 'start ' + hex(b.start_address) + '; verified: starts after ' +
-           b.seconds.toFixed(2) + ' s at ' + b.cpu_hz + ' Hz.';
+  function downloadAs(output) {
+    var result = makeAs(made.file, made.fields, output);
+    if (result.report.ok) download(result.bytes, result.report.output_name);
+    else showMade(result.report, made.fields.inches);
   }
-
-  function convert(format, extension) {
-    var result = take(withMemory(made.bytes, [format], function (data, size, t) {
-      return M._web_convert_image(data, size, t[0]);
-    }));
-    if (result.report.ok) download(result.bytes, made.name + extension);
-    else $('make-summary').textContent = result.report.error;
-  }
-  $('download-65d').addEventListener('click', function () { download(made.bytes, made.name + '.65d'); });
-  $('download-hfe').addEventListener('click', function () { convert('hfe', '.hfe'); });
-  $('download-osi').addEventListener('click', function () { convert('osi', '.os' + made.inches); });
-  $('make-boot-button').addEventListener('click', function () { boot(made.bytes, made.name + '.65d'); });
+  $('download-65d').addEventListener('click', function () { download(made.bytes, made.name); });
+  $('download-hfe').addEventListener('click', function () { downloadAs('hfe'); });
+  $('download-osi').addEventListener('click', function () { downloadAs('osi'); });
+  $('make-boot-button').addEventListener('click', function () { boot(made.bytes, made.name); });
 
   // Open a disk.
   $('open-file').addEventListener('change', function () {

@@ -1,5 +1,6 @@
 // A small parser for spindisk's GNU-style arguments: --flag, --name VALUE,
-// --name=VALUE, and "--" before positional arguments that start with "-".
+// --name=VALUE, a short -x or -x VALUE where an option has one, and "--"
+// before positional arguments that start with "-". A lone "-" is positional.
 #pragma once
 
 #include <map>
@@ -9,6 +10,7 @@
 struct OptionSpec {
     const char* name;  // without the leading "--"
     bool takes_value;
+    char short_name = 0;          // -x for the same option; 0: none
     bool optional_value = false;  // a flag that may also be given as --name=VALUE
 };
 

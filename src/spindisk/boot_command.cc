@@ -64,7 +64,7 @@ namespace {
 
 const char COMMAND_NAME[] = "boot";
 const std::vector<OptionSpec> BOOT_OPTIONS = {
-    {"expect", true},  {"screen", false, true}, {"run-ms", true},      {"cpu-hz", true},
+    {"expect", true},  {"screen", false, 0, true}, {"run-ms", true},      {"cpu-hz", true},
     {"index-us", true}, {"lead-in-us", true},   {"max-seconds", true}, {"json", false},
     {"machine", true},  {"ram", true},          {"rom", true},         {"keys", true},
     {"keys-file", true}, {"key-ms", true},      {"shift-lock", true},  {"until", true},

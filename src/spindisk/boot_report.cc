@@ -331,6 +331,12 @@ std::string framed_screen(const std::vector<std::string>& rows) {
     return text + edge;
 }
 
+std::string boot_verdict_line(const BootReport& report, const ReportExtras& extras) {
+    std::string line = verdict_text(report, extras);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    return line;
+}
+
 std::string boot_report_text(const BootReport& report, const ReportExtras& extras) {
     std::string text = verdict_text(report, extras);
     const double revolution_ms = static_cast<double>(report.revolution_bits) * MILLISECONDS_PER_SECOND /

@@ -33,5 +33,9 @@ std::vector<std::string> report_screen_rows(const BootReport& report, bool whole
 //   +--+
 std::string framed_screen(const std::vector<std::string>& rows);
 
+// The report's first line, without its line break: "Started at $0300 after
+// 1.41 s (1386112 cycles)" or "Boot failed: " and why.
+std::string boot_verdict_line(const BootReport& report, const ReportExtras& extras);
+
 std::string boot_report_text(const BootReport& report, const ReportExtras& extras);
 std::string boot_report_json(const BootReport& report, const ReportExtras& extras);

@@ -20,15 +20,17 @@ size_t web_result_size(const WebResult* result);
 const char* web_result_json(const WebResult* result);
 void web_result_free(WebResult* result);
 
-// Makes a .65d image from a program, as the command line does for the same
-// input and options. Address texts may be empty (not given); disk_inches is
-// 5 or 8. The JSON holds the listing of the image, the findings and the
-// verification boot; the bytes are the image, empty when it was refused.
-WebResult* web_make_disk(const uint8_t* input, size_t size, const char* load, const char* start,
-                         int disk_inches, const char* label, int boot_track, int allow_errors);
-
-// A .65d image as another disk file: format "hfe" or "osi" (.os5/.os8).
-WebResult* web_convert_image(const uint8_t* image, size_t size, const char* format);
+// spindisk make in the page: a program file (name for messages and the
+// output's name) and the page's fields, as make's options: input format
+// ("auto", "raw", "65v", "cc65", "ihex", "srec"), load and start address
+// texts (empty: not given), 5 or 8 inches, a label (empty: the default),
+// the boot track flag, allow errors, and the output format ("65d", "hfe",
+// "osi"). The bytes are what spindisk make writes, empty when it refuses;
+// the JSON holds the findings, the summary, the image's listing and the
+// verification boot's report.
+WebResult* web_make_disk(const uint8_t* input, size_t size, const char* input_name, const char* input_format,
+                         const char* load, const char* start, int disk_inches, const char* label, int boot_track,
+                         int allow_errors, const char* output_format);
 
 // What is on a disk file (.65d, HFE, osiemu bit stream): spindisk list's
 // JSON under "listing", its text under "text", and where a decoded disk's

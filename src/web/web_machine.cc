@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "disk/boot_disk_facts.h"
+#include "disk/boot_verdict.h"
 #include "sim/live_machine.h"
 #include "sim/screen.h"
 #include "spindisk/boot_report.h"
@@ -89,7 +90,9 @@ WebMachine* web_machine_boot(const uint8_t* bytes, size_t size, const char* name
     machine->profile = settings.bench.machine;
     // The machine is deterministic: the live run reaches the start (or the
     // failure) at the very cycle this run does.
-    machine->boot_json = boot_report_json(simulate_boot(disk.signal, settings), ReportExtras{});
+    ReportExtras extras;
+    extras.program_range = program_range(disk.facts);
+    machine->boot_json = boot_report_json(simulate_boot(disk.signal, settings), extras);
     live_power_on(machine->live, std::move(disk.signal), settings);
     return machine.release();
 }

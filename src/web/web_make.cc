@@ -1,21 +1,18 @@
-// Making a disk in the page: the image built, read back and booted before
-// the page offers it; and a made image as the other disk files.
-#include <cctype>
+// Making a disk in the page: spindisk make's whole road (make_disk) with
+// the page's fields for its options, and its findings, summary and boot
+// report for the page to show.
 #include <string>
 #include <vector>
 
-#include "disk/boot_disk_facts.h"
+#include "base/utf8.h"
 #include "disk/boot_verdict.h"
-#include "disk/image_reader.h"
-#include "format/hfe_writer.h"
-#include "format/osi_stream_writer.h"
-#include "format/signal_encoder.h"
-#include "cli/utf8.h"
-#include "image/image_builder.h"
-#include "loader/boot_loader.h"
+#include "program/hex_text.h"
+#include "program/program_input.h"
 #include "spindisk/boot_report.h"
 #include "spindisk/json_writer.h"
 #include "spindisk/listing.h"
+#include "spindisk/make_disk.h"
+#include "spindisk/make_summary.h"
 #include "web/web_api.h"
 #include "web/web_result.h"
 
@@ -23,111 +20,125 @@ namespace {
 
 constexpr int MINI_INCHES = 5;
 constexpr int FULL_INCHES = 8;
-constexpr size_t MAX_ADDRESS_DIGITS = 4;
 
-// "$0300", "0x0300", "0300" or "300": one to four hex digits after an
-// optional "$" or "0x"; -1 for anything else.
-int32_t parse_address(const std::string& text) {
-    size_t at = 0;
-    if (text.compare(0, 1, "$") == 0) at = 1;
-    else if (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0) at = 2;
-    const std::string digits = text.substr(at);
-    if (digits.empty() || digits.size() > MAX_ADDRESS_DIGITS) return -1;
-    for (const char c : digits) {
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return -1;
-    }
-    return static_cast<int32_t>(std::stoul(digits, nullptr, 16));
+struct OutputName {
+    const char* name;
+    DiskFileKind kind;
+};
+// The names spindisk make's --output-format takes.
+constexpr OutputName OUTPUT_NAMES[] = {
+    {"65d", DiskFileKind::image}, {"hfe", DiskFileKind::hfe}, {"osi", DiskFileKind::osi_stream}};
+
+// The page's text fields as make's options; false with what is wrong with one.
+struct Fields {
+    const char* input_name;
+    const char* input_format;
+    const char* load;
+    const char* start;
+    int disk_inches;
+    const char* label;
+    bool boot_track;
+    bool allow_errors;
+    const char* output_format;
+};
+
+bool address_field(const char* what, const std::string& text, bool& has, uint16_t& address, std::string& error) {
+    if (text.empty()) return true;
+    has = parse_address(text, address);
+    if (!has) error = std::string("the ") + what + " wants one to four hex digits ($0300, 0x0300, 0300), not '" + text + "'";
+    return has;
 }
 
 // The label's characters as SpinLoad's -n takes them: each one's code, low 8 bits.
-std::vector<uint8_t> label_bytes(const std::string& text) {
-    std::vector<uint8_t> label;
-    for (const uint32_t character : decode_utf8_lenient(text)) {
-        if (label.size() == LABEL_MAX_CHARACTERS) break;
-        label.push_back(static_cast<uint8_t>(character & 0xFF));
+bool label_field(const std::string& text, MakeOptions& options, std::string& error) {
+    const std::vector<uint32_t> characters = decode_utf8_lenient(text);
+    if (characters.size() > LABEL_MAX_CHARACTERS) {
+        error = "the label holds at most " + std::to_string(LABEL_MAX_CHARACTERS) + " characters";
+        return false;
     }
-    return label;
+    options.has_label = !characters.empty();
+    for (uint32_t character : characters) options.label.push_back(static_cast<uint8_t>(character & 0xFF));
+    return true;
 }
 
-struct MakeRequest {
-    ImageOptions options;
-    std::string error;  // non-empty: the request cannot be made
-};
-
-MakeRequest read_request(size_t size, const std::string& load, const std::string& start, int disk_inches,
-                         const std::string& label, bool boot_track) {
-    MakeRequest request;
-    ImageOptions& options = request.options;
-    if (disk_inches != MINI_INCHES && disk_inches != FULL_INCHES) request.error = "the disk is 5 or 8 inches";
-    options.format = disk_inches == FULL_INCHES ? DiskFormat::full : DiskFormat::mini;
-    options.raw_boot = boot_track;
-    options.label = label_bytes(label);
-    if (!load.empty() && (options.load_address = parse_address(load)) < 0) request.error = "bad load address '" + load + "'";
-    if (!start.empty() && (options.exec_address = parse_address(start)) < 0) request.error = "bad start address '" + start + "'";
-    if (boot_track && options.load_address < 0) options.load_address = BOOT_LOAD_ADDRESS;
-    if (options.load_address < 0 && request.error.empty()) request.error = "give the program's load address";
-    const DiskGeometry& geometry = geometry_for(options.format);
-    const size_t limit = boot_track ? max_input_raw(geometry) : max_input_loader(geometry);
-    if (size == 0) request.error = "the program is empty";
-    if (size > limit) {
-        request.error = "the program is " + std::to_string(size) + " bytes; a " + geometry.name + " disk holds " +
-                        std::to_string(limit);
+bool output_field(const std::string& name, DiskFileKind& kind, std::string& error) {
+    for (const OutputName& entry : OUTPUT_NAMES) {
+        if (name == entry.name) {
+            kind = entry.kind;
+            return true;
+        }
     }
-    return request;
-}
-
-bool has_error(const ImageFacts& facts) {
-    for (const ImageWarning& warning : facts.warnings) {
-        if (warning_level(warning.code) == WarningLevel::error) return true;
-    }
+    error = "no output format '" + name + "'";
     return false;
+}
+
+bool read_fields(const Fields& fields, MakeOptions& options, std::string& error) {
+    options.input_name = fields.input_name;
+    options.boot_track = fields.boot_track;
+    options.allow_errors = fields.allow_errors;
+    if (fields.disk_inches != MINI_INCHES && fields.disk_inches != FULL_INCHES) {
+        error = "the disk is 5 or 8 inches";
+        return false;
+    }
+    options.disk = fields.disk_inches == FULL_INCHES ? DiskFormat::full : DiskFormat::mini;
+    if (!input_format_from_name(fields.input_format, options.input_format)) {
+        error = std::string("no input format '") + fields.input_format + "'";
+        return false;
+    }
+    return address_field("load address", fields.load, options.has_load, options.load_address, error) &&
+           address_field("start address", fields.start, options.has_start, options.start_address, error) &&
+           label_field(fields.label, options, error) && output_field(fields.output_format, options.output_kind, error);
+}
+
+const char* level_name(FindingLevel level) {
+    switch (level) {
+        case FindingLevel::note: return "note";
+        case FindingLevel::warning: return "warning";
+        case FindingLevel::error: return "error";
+    }
+    return "error";
+}
+
+std::string findings_json(const MakeResult& result) {
+    std::vector<std::string> findings;
+    for (const MakeFinding& finding : result.findings) {
+        findings.push_back(json_object({{"level", json_string(level_name(finding.level))},
+                                        {"code", json_string(finding.code)},
+                                        {"message", json_string(finding.message)}}));
+    }
+    return json_array(findings);
+}
+
+std::string result_json(const MakeResult& result, const MakeOptions& options) {
+    const bool ok = result.status == MakeStatus::ok;
+    const std::string output_name = default_output_name(options.input_name, options.output_kind, options.disk);
+    std::vector<JsonField> fields = {{"ok", json_bool(ok)}};
+    if (!ok) fields.push_back({"error", json_string(result.error)});
+    fields.push_back({"findings", findings_json(result)});
+    fields.push_back({"input_format", json_string(input_format_description(result.input_format))});
+    fields.push_back({"output_name", json_string(output_name)});
+    if (ok) fields.push_back({"summary", json_string(make_summary(result, output_name, options.output_kind))});
+    if (result.facts.geometry) fields.push_back({"listing", listing_json(result.facts)});
+    if (result.verified || result.refused_boot) {
+        ReportExtras extras;
+        extras.program_range = program_range(result.facts);
+        extras.program = &result.check;
+        fields.push_back({"boot_text", json_string(boot_report_text(result.boot, extras))});
+    }
+    return json_object(fields);
 }
 
 }  // namespace
 
-WebResult* web_make_disk(const uint8_t* input, size_t size, const char* load, const char* start,
-                         int disk_inches, const char* label, int boot_track, int allow_errors) {
-    const MakeRequest request = read_request(size, load, start, disk_inches, label, boot_track != 0);
-    if (!request.error.empty()) return web_result_error(request.error);
-    const DiskGeometry& geometry = geometry_for(request.options.format);
-    DiskImage image;
-    if (!allocate_image(geometry, image)) return web_result_error("no memory for the image");
-    const ProgramBytes program(input, input + size);
-    build_image(request.options, geometry, program, image);
-
-    const ImageFacts facts = read_image(image.bytes.get(), image.size);
-    SignalLayoutReport layout;
-    const DiskSignal signal = image_to_signal(geometry, image.bytes.get(), default_signal_timing(geometry.format), layout);
-    const BootReport report = simulate_boot(signal, default_boot_settings(geometry.format));
-    const ProgramCheck check = check_program(report, program);
-    ReportExtras extras;
-    extras.program = &check;
-    const bool errors = has_error(facts) && allow_errors == 0;
-    const bool booted = boot_succeeded(report) && check.intact;
-    const bool refused = errors || !booted;
-
-    std::vector<JsonField> fields = {{"ok", json_bool(!refused)}};
-    if (refused) fields.push_back({"error", json_string(errors ? "the disk has errors" : "the disk does not boot")});
-    fields.push_back({"listing", listing_json(facts)});
-    fields.push_back({"boot", boot_report_json(report, extras)});
-    fields.push_back({"boot_text", json_string(boot_report_text(report, extras))});
-    std::vector<uint8_t> bytes;
-    if (!refused) bytes.assign(image.bytes.get(), image.bytes.get() + image.size);
-    return web_result_new(std::move(bytes), json_object(fields));
-}
-
-WebResult* web_convert_image(const uint8_t* bytes, size_t size, const char* format) {
-    const DiskGeometry* geometry = geometry_for_image_size(size);
-    if (!geometry) return web_result_error("not a .65d image");
-    SignalLayoutReport layout;
-    const DiskSignal signal = image_to_signal(*geometry, bytes, default_signal_timing(geometry->format), layout);
-    std::vector<uint8_t> file;
+WebResult* web_make_disk(const uint8_t* input, size_t size, const char* input_name, const char* input_format,
+                         const char* load, const char* start, int disk_inches, const char* label, int boot_track,
+                         int allow_errors, const char* output_format) {
+    const Fields fields{input_name, input_format, load, start, disk_inches, label, boot_track != 0, allow_errors != 0,
+                        output_format};
+    MakeOptions options;
     std::string error;
-    const std::string wanted = format;
-    bool written = false;
-    if (wanted == "hfe") written = signal_to_hfe(signal, file, error);
-    else if (wanted == "osi") written = signal_to_osi_stream(signal, file, error);
-    else error = "no disk format '" + wanted + "'";
-    if (!written) return web_result_error(error);
-    return web_result_new(std::move(file), json_object({{"ok", json_bool(true)}}));
+    if (!read_fields(fields, options, error)) return web_result_error(error);
+    MakeResult result = make_disk(input, size, options);
+    std::string json = result_json(result, options);
+    return web_result_new(std::move(result.output), std::move(json));
 }

@@ -29,95 +29,81 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 // The greeting program of examples/hello.s, loaded and started at $0300.
 Bytes hello_program() { return read_file(std::string(SPIN_SOURCE_DIR) + "/examples/hello.bin"); }
 
-Result make(const Bytes& program, const char* load, const char* start = "", int inches = 5, const char* label = "",
-            int boot_track = 0, int allow_errors = 0) {
-    return Result(web_make_disk(program.data(), program.size(), load, start, inches, label, boot_track, allow_errors));
+Result make(const Bytes& program, const char* load, const char* output = "65d", const char* input_format = "auto",
+            const char* label = "") {
+    return Result(web_make_disk(program.data(), program.size(), "prog.bin", input_format, load, "", 5, label, 0, 0,
+                                output));
 }
 
-TEST(WebMake, WritesWhatSpinLoadWrites) {
-    struct Case { const char* name; size_t size; const char* load; const char* start; int inches; const char* label;
-                  int boot_track; std::vector<std::string> spinload; };
+Bytes text_bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+TEST(WebMake, WritesWhatSpindiskMakeWrites) {
+    struct Case { const char* name; Bytes input; const char* input_format; const char* load; const char* start;
+                  int inches; const char* label; int boot_track; const char* output; std::vector<std::string> make; };
+    // A JMP to itself at $0300, as 65V monitor text that starts it there.
+    const Bytes monitor_text = text_bytes(".0300/4C\r00\r03\r.0300G");
     const Case cases[] = {
-        {"5.25-inch with a label", 5000, "$0300", "", 5, "GAME", 0, {"-l0300", "-nGAME"}},
-        {"8-inch, start elsewhere", 7000, "0x1000", "1200", 8, "", 0, {"-8", "-l1000", "-e1200"}},
-        {"boot track code", 600, "", "", 5, "", 1, {"-t"}},
+        {"raw, a label", pattern_bytes(5000, 5), "auto", "$0300", "", 5, "GAME", 0, "65d",
+         {"--load", "0300", "--label", "GAME", "-o", "out.65d"}},
+        {"raw 8-inch, started elsewhere, HFE", pattern_bytes(7000, 6), "raw", "0x1000", "1200", 8, "", 0, "hfe",
+         {"--disk", "8", "--load", "1000", "--start", "1200", "-o", "out.hfe"}},
+        {"65V text, osiemu stream", monitor_text, "auto", "", "", 5, "", 0, "osi", {"-o", "out.os5"}},
+        {"boot track code", pattern_bytes(600, 7), "auto", "", "", 5, "", 1, "65d", {"--boot-track", "-o", "out.65d"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const Bytes program = pattern_bytes(c.size, 5);
-        write_file(dir.file("prog.bin"), program);
-        std::vector<std::string> command = {spinload_binary()};
-        command.insert(command.end(), c.spinload.begin(), c.spinload.end());
-        command.insert(command.end(), {dir.file("prog.bin"), dir.file("prog.65d")});
-        ASSERT_EQ(run_process(command).status, 0);
-        const Result r = make(program, c.load, c.start, c.inches, c.label, c.boot_track);
-        const Bytes expected = read_file(dir.file("prog.65d"));
+        write_file(dir.file("prog.bin"), c.input);
+        std::vector<std::string> command = {spindisk_binary(), "make", "prog.bin"};
+        command.insert(command.end(), c.make.begin(), c.make.end());
+        ProcessOptions in_dir;
+        in_dir.working_directory = dir.path().string();
+        const ProcessResult made = run_process(command, in_dir);
+        ASSERT_EQ(made.status, 0) << made.err;
+        const Result r(web_make_disk(c.input.data(), c.input.size(), "prog.bin", c.input_format, c.load, c.start,
+                                     c.inches, c.label, c.boot_track, 0, c.output));
         EXPECT_TRUE(contains(result_json(r), "\"ok\":true")) << result_json(r);
-        EXPECT_EQ(result_bytes(r), expected);
+        EXPECT_TRUE(contains(result_json(r), "verified: starts after ")) << result_json(r);
+        EXPECT_EQ(result_bytes(r), read_file(dir.file(c.make.back())));
     }
 }
 
 TEST(WebMake, RefusesWithAReasonAndNoBytes) {
-    struct Case { const char* name; Bytes program; const char* load; int inches; const char* error; };
+    struct Case { const char* name; Bytes program; const char* load; const char* output; const char* error; };
     const Case cases[] = {
-        {"no load address", hello_program(), "", 5, "give the program's load address"},
-        {"a load address that is no address", hello_program(), "0300x", 5, "bad load address '0300x'"},
-        {"five digits", hello_program(), "12345", 5, "bad load address '12345'"},
-        {"an empty program", {}, "0300", 5, "the program is empty"},
-        {"too big for the disk", pattern_bytes(75666), "0300", 5, "the program is 75666 bytes; a 5.25-inch disk holds 75665"},
-        {"a disk of 6 inches", hello_program(), "0300", 6, "the disk is 5 or 8 inches"},
-        // Loaded over the loader's page zero: the image reader calls it an error.
-        {"over the loader", hello_program(), "0080", 5, "the disk has errors"},
+        {"a load address that is no address", hello_program(), "0300x", "65d",
+         "the load address wants one to four hex digits ($0300, 0x0300, 0300), not '0300x'"},
+        {"no load address", hello_program(), "", "65d", "'prog.bin' is a raw program: give its load address with --load"},
+        {"no such output", hello_program(), "0300", "d64", "no output format 'd64'"},
+        // Loaded over the loader's page zero: an error-level finding.
+        {"over the loader", hello_program(), "0080", "65d", "the disk would not boot or would not load the program intact"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Result r = make(c.program, c.load, "", c.inches);
+        const Result r = make(c.program, c.load, c.output);
         EXPECT_TRUE(contains(result_json(r), std::string("\"error\":\"") + c.error + "\"")) << result_json(r);
         EXPECT_EQ(web_result_size(r.get()), 0u);
     }
-}
-
-TEST(WebMake, AllowedErrorsStillNeedABoot) {
-    // Over the loader's page zero the loader wrecks itself: allowing the
-    // errors writes no disk that does not boot.
-    const Result r = make(hello_program(), "0080", "", 5, "", 0, 1);
-    EXPECT_TRUE(contains(result_json(r), "\"error\":\"the disk does not boot\"")) << result_json(r);
-    EXPECT_EQ(web_result_size(r.get()), 0u);
-}
-
-TEST(WebConvert, GivesWhatSpindiskHfeWrites) {
-    TempDir dir;
-    write_file(dir.file("hello.bin"), hello_program());
-    ASSERT_EQ(run_process({spinload_binary(), "-l0300", dir.file("hello.bin"), dir.file("hello.65d")}).status, 0);
-    ASSERT_EQ(run_process({spindisk_binary(), "hfe", dir.file("hello.65d"), dir.file("hello.hfe")}).status, 0);
-    const Bytes image = read_file(dir.file("hello.65d"));
-    const Result hfe(web_convert_image(image.data(), image.size(), "hfe"));
-    EXPECT_EQ(result_bytes(hfe), read_file(dir.file("hello.hfe")));
-    const Result unknown(web_convert_image(image.data(), image.size(), "d64"));
-    EXPECT_TRUE(contains(result_json(unknown), "\"error\":\"no disk format 'd64'\""));
-    const Result not_an_image(web_convert_image(image.data(), 1000, "hfe"));
-    EXPECT_TRUE(contains(result_json(not_an_image), "\"ok\":false"));
+    EXPECT_TRUE(contains(result_json(make(hello_program(), "0080")), "\"level\":\"error\",\"code\":\"loader_memory\""));
 }
 
 TEST(WebList, ListsEveryDiskFormatAndNamesWhatIsNoDisk) {
-    const Result made = make(hello_program(), "0300", "", 5, "HELLO");
-    const Bytes image = result_bytes(made);
     struct Case { const char* name; const char* format; const char* source; };
     const Case cases[] = {
-        {"hello.65d", "", ""},
+        {"hello.65d", "65d", ""},
         {"hello.hfe", "hfe", "HFE file, 40 tracks"},
         {"hello.os5", "osi", "osiemu bit stream, 40 tracks"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes disk = *c.format ? result_bytes(Result(web_convert_image(image.data(), image.size(), c.format))) : image;
+        const Bytes disk = result_bytes(make(hello_program(), "0300", c.format, "raw", "HELLO"));
         const Result listed(web_list_disk(disk.data(), disk.size(), c.name));
         const std::string json = result_json(listed);
         EXPECT_TRUE(contains(json, "\"listing\":{")) << json;
         EXPECT_TRUE(contains(json, "\"lines\":[\"HELLO\"]")) << json;
         EXPECT_TRUE(contains(json, c.source)) << json;
     }
+    const Bytes image = result_bytes(make(hello_program(), "0300"));
     const Result nothing(web_list_disk(image.data(), 1000, "x.bin"));
     EXPECT_TRUE(contains(result_json(nothing), "\"error\":\"'x.bin' is 1000 bytes; ")) << result_json(nothing);
 }

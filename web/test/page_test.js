@@ -106,8 +106,8 @@ check('a raw program makes the bytes SpinLoad and spindisk write', async (page, 
   await page.click('#download-hfe');
   await page.click('#download-osi');
   run(spinload, ['-l0300', '-nHELLO', program, 'expected.65d']);
-  run(spindisk, ['convert', 'expected.65d', 'expected.hfe']);
-  run(spindisk, ['convert', 'expected.65d', 'expected.os5']);
+  run(spindisk, ['make', program, '--load', '0300', '--label', 'HELLO', '-o', 'expected.hfe']);
+  run(spindisk, ['make', program, '--load', '0300', '--label', 'HELLO', '-o', 'expected.os5']);
   for (const extension of ['.65d', '.hfe', '.os5']) {
     const expected = fs.readFileSync(path.join(work, 'expected' + extension));
     assert((await downloaded('hello' + extension)).equals(expected), extension + ' differs');
@@ -125,10 +125,28 @@ check('a 40 KB program is made and verified, the bytes SpinLoad writes', async (
   assert((await downloaded('big.65d')).equals(fs.readFileSync(path.join(work, 'big.65d'))), '.65d differs');
 });
 
+check('65V monitor text makes the disk its bytes make', async (page) => {
+  // The greeting as typed into the monitor: address mode, data mode, a
+  // Return after each byte, and G to start it.
+  const bytes = fs.readFileSync(path.join(sourceDir, 'examples', 'hello.bin'));
+  const text = '.0300/' + Array.from(bytes, (b) => b.toString(16).toUpperCase().padStart(2, '0') + '\r').join('') + '.0300G';
+  fs.writeFileSync(path.join(work, 'greeting.65v'), text);
+  const made = await makeDisk(page, path.join(work, 'greeting.65v'), {'#make-load': '', '#make-label': ''});
+  assert.match(made.summary, /verified: starts after/);
+  await page.click('#download-65d');
+  run(spindisk, ['make', 'greeting.65v', '-o', 'expected-65v.65d']);
+  run(spinload, ['-l0300', path.join(sourceDir, 'examples', 'hello.bin'), 'expected-raw.65d']);
+  const disk = await downloaded('greeting.65d');
+  assert(disk.equals(fs.readFileSync(path.join(work, 'expected-65v.65d'))), 'differs from spindisk make');
+  assert(disk.equals(fs.readFileSync(path.join(work, 'expected-raw.65d'))), 'differs from the raw bytes\' disk');
+});
+
 check('a layout that would not boot is refused', async (page) => {
   const program = path.join(sourceDir, 'examples', 'hello.bin');
   const made = await makeDisk(page, program, {'#make-load': '0080', '#make-label': ''});
-  assert.match(made.summary, /^Refused: /);
+  assert.strictEqual(made.summary, 'Refused: the disk would not boot or would not load the program intact');
+  const findings = await page.$$eval('#make-findings li', (items) => items.map((li) => li.textContent));
+  assert(findings.some((f) => /^error: track 1 stores \$0080-/.test(f)), findings.join('\n'));
   assert(await page.$eval('#download-65d', (e) => e.disabled), 'a refused disk can be downloaded');
 });
 
@@ -168,9 +186,11 @@ check('a cc65 program boots, is typed to, and answers', async (page) => {
   let cl65 = true;
   try { run('cl65', ['--version']); } catch (e) { cl65 = false; }
   if (!cl65) { console.log('  skipped: no cl65 (apt-get install cc65)'); return; }
-  // cl65's osic1p target starts programs at $0200.
-  run('cl65', ['-t', 'osic1p', '-o', 'greet.bin', path.join(sourceDir, 'tests', 'spindisk', 'cc65', 'greet.c')]);
-  const made = await makeDisk(page, path.join(work, 'greet.bin'), {'#make-load': '0200', '#make-label': ''});
+  // cc65's hybrid output: 65V text for the monitor, then the program; the
+  // page reads its addresses from it.
+  run('cl65', ['-t', 'osic1p', '-u', '__BOOT__', '-o', 'greet.lod',
+               path.join(sourceDir, 'tests', 'spindisk', 'cc65', 'greet.c')]);
+  const made = await makeDisk(page, path.join(work, 'greet.lod'), {'#make-load': '', '#make-label': ''});
   assert.match(made.summary, /verified: starts after/);
   await page.click('#make-boot-button');
   await page.waitForFunction(() => document.getElementById('screen-text').textContent.includes('NAME?'));
