@@ -85,7 +85,7 @@ createSpinLoad().then(function (M) {
 
   function showMade(r, inches) {
     $('make-result').hidden = false;
-    $('make-summary').textContent = r.ok ? r.summary : 'Refused: ' + r.error;
+    $('make-summary').textContent = r.ok ? r.summary.replace(/^wrote /, 'made ') : 'Refused: ' + r.error;
     $('make-summary').className = r.ok ? 'summary' : 'summary error';
     fill($('make-findings'), findings(r.findings));
     $('make-boot').textContent = r.boot_text || '';
