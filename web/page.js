@@ -63,10 +63,10 @@ createSpinLoad().then(function (M) {
   // Make a disk: spindisk make with the form's fields, once for the .65d
   // and again for each other format asked for (the same disk, encoded).
   function makeAs(file, fields, output) {
-    return take(withMemory(file.bytes, [file.name, fields.inputFormat, fields.load, fields.start, fields.label, output],
+    return take(withMemory(file.bytes, [file.name, fields.inputFormat, fields.load, fields.start, fields.label,
+                                        fields.loader, output],
       function (data, size, t) {
-        return M._web_make_disk(data, size, t[0], t[1], t[2], t[3], fields.inches, t[4], fields.bootTrack,
-                                fields.allowErrors, t[5]);
+        return M._web_make_disk(data, size, t[0], t[1], t[2], t[3], fields.inches, t[4], t[5], fields.allowErrors, t[6]);
       }));
   }
 
@@ -74,7 +74,7 @@ createSpinLoad().then(function (M) {
     event.preventDefault();
     var fields = {inputFormat: $('make-input-format').value, load: $('make-load').value.trim(),
                   start: $('make-start').value.trim(), label: $('make-label').value,
-                  inches: Number($('make-disk').value), bootTrack: $('make-loader').value === 'boot-track',
+                  inches: Number($('make-disk').value), loader: $('make-loader').value,
                   allowErrors: $('make-allow-errors').checked};
     readFile($('make-file')).then(function (file) {
       var result = makeAs(file, fields, '65d');

@@ -24,12 +24,12 @@ void web_result_free(WebResult* result);
 // output's name) and the page's fields, as make's options: input format
 // ("auto", "raw", "65v", "cc65", "ihex", "srec"), load and start address
 // texts (empty: not given), 5 or 8 inches, a label (empty: the default),
-// the boot track flag, allow errors, and the output format ("65d", "hfe",
-// "osi"). The bytes are what spindisk make writes, empty when it refuses;
+// the loader ("standard", or "boot-track": the file is the boot track's
+// own code), allow errors, and the output format ("65d", "hfe", "osi"). The bytes are what spindisk make writes, empty when it refuses;
 // the JSON holds the findings, the summary, the image's listing and the
 // verification boot's report.
 WebResult* web_make_disk(const uint8_t* input, size_t size, const char* input_name, const char* input_format,
-                         const char* load, const char* start, int disk_inches, const char* label, int boot_track,
+                         const char* load, const char* start, int disk_inches, const char* label, const char* loader,
                          int allow_errors, const char* output_format);
 
 // What is on a disk file (.65d, HFE, osiemu bit stream): spindisk list's

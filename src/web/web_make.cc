@@ -19,6 +19,8 @@
 namespace {
 
 constexpr int MINI_INCHES = 5;
+constexpr char BOOT_TRACK_CHOICE[] = "boot-track";
+constexpr char STANDARD_LOADER[] = "standard";
 constexpr int FULL_INCHES = 8;
 
 struct OutputName {
@@ -37,7 +39,7 @@ struct Fields {
     const char* start;
     int disk_inches;
     const char* label;
-    bool boot_track;
+    const char* loader;
     bool allow_errors;
     const char* output_format;
 };
@@ -72,9 +74,17 @@ bool output_field(const std::string& name, DiskFileKind& kind, std::string& erro
     return false;
 }
 
+// "standard" (SpinLoad's loader), or "boot-track" for code that is the boot
+// track itself (--boot-track).
+bool loader_field(const std::string& name, MakeOptions& options, std::string& error) {
+    options.boot_track = name == BOOT_TRACK_CHOICE;
+    if (options.boot_track || name == STANDARD_LOADER) return true;
+    error = "no loader '" + name + "'";
+    return false;
+}
+
 bool read_fields(const Fields& fields, MakeOptions& options, std::string& error) {
     options.input_name = fields.input_name;
-    options.boot_track = fields.boot_track;
     options.allow_errors = fields.allow_errors;
     if (fields.disk_inches != MINI_INCHES && fields.disk_inches != FULL_INCHES) {
         error = "the disk is 5 or 8 inches";
@@ -87,7 +97,8 @@ bool read_fields(const Fields& fields, MakeOptions& options, std::string& error)
     }
     return address_field("load address", fields.load, options.has_load, options.load_address, error) &&
            address_field("start address", fields.start, options.has_start, options.start_address, error) &&
-           label_field(fields.label, options, error) && output_field(fields.output_format, options.output_kind, error);
+           label_field(fields.label, options, error) && loader_field(fields.loader, options, error) &&
+           output_field(fields.output_format, options.output_kind, error);
 }
 
 const char* level_name(FindingLevel level) {
@@ -131,9 +142,9 @@ std::string result_json(const MakeResult& result, const MakeOptions& options) {
 }  // namespace
 
 WebResult* web_make_disk(const uint8_t* input, size_t size, const char* input_name, const char* input_format,
-                         const char* load, const char* start, int disk_inches, const char* label, int boot_track,
+                         const char* load, const char* start, int disk_inches, const char* label, const char* loader,
                          int allow_errors, const char* output_format) {
-    const Fields fields{input_name, input_format, load, start, disk_inches, label, boot_track != 0, allow_errors != 0,
+    const Fields fields{input_name, input_format, load, start, disk_inches, label, loader, allow_errors != 0,
                         output_format};
     MakeOptions options;
     std::string error;

@@ -31,24 +31,24 @@ Bytes hello_program() { return read_file(std::string(SPIN_SOURCE_DIR) + "/exampl
 
 Result make(const Bytes& program, const char* load, const char* output = "65d", const char* input_format = "auto",
             const char* label = "") {
-    return Result(web_make_disk(program.data(), program.size(), "prog.bin", input_format, load, "", 5, label, 0, 0,
-                                output));
+    return Result(web_make_disk(program.data(), program.size(), "prog.bin", input_format, load, "", 5, label,
+                                "standard", 0, output));
 }
 
 Bytes text_bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 TEST(WebMake, WritesWhatSpindiskMakeWrites) {
     struct Case { const char* name; Bytes input; const char* input_format; const char* load; const char* start;
-                  int inches; const char* label; int boot_track; const char* output; std::vector<std::string> make; };
+                  int inches; const char* label; const char* loader; const char* output; std::vector<std::string> make; };
     // A JMP to itself at $0300, as 65V monitor text that starts it there.
     const Bytes monitor_text = text_bytes(".0300/4C\r00\r03\r.0300G");
     const Case cases[] = {
-        {"raw, a label", pattern_bytes(5000, 5), "auto", "$0300", "", 5, "GAME", 0, "65d",
+        {"raw, a label", pattern_bytes(5000, 5), "auto", "$0300", "", 5, "GAME", "standard", "65d",
          {"--load", "0300", "--label", "GAME", "-o", "out.65d"}},
-        {"raw 8-inch, started elsewhere, HFE", pattern_bytes(7000, 6), "raw", "0x1000", "1200", 8, "", 0, "hfe",
+        {"raw 8-inch, started elsewhere, HFE", pattern_bytes(7000, 6), "raw", "0x1000", "1200", 8, "", "standard", "hfe",
          {"--disk", "8", "--load", "1000", "--start", "1200", "-o", "out.hfe"}},
-        {"65V text, osiemu stream", monitor_text, "auto", "", "", 5, "", 0, "osi", {"-o", "out.os5"}},
-        {"boot track code", pattern_bytes(600, 7), "auto", "", "", 5, "", 1, "65d", {"--boot-track", "-o", "out.65d"}},
+        {"65V text, osiemu stream", monitor_text, "auto", "", "", 5, "", "standard", "osi", {"-o", "out.os5"}},
+        {"boot track code", pattern_bytes(600, 7), "auto", "", "", 5, "", "boot-track", "65d", {"--boot-track", "-o", "out.65d"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -61,7 +61,7 @@ TEST(WebMake, WritesWhatSpindiskMakeWrites) {
         const ProcessResult made = run_process(command, in_dir);
         ASSERT_EQ(made.status, 0) << made.err;
         const Result r(web_make_disk(c.input.data(), c.input.size(), "prog.bin", c.input_format, c.load, c.start,
-                                     c.inches, c.label, c.boot_track, 0, c.output));
+                                     c.inches, c.label, c.loader, 0, c.output));
         EXPECT_TRUE(contains(result_json(r), "\"ok\":true")) << result_json(r);
         EXPECT_TRUE(contains(result_json(r), "verified: starts after ")) << result_json(r);
         EXPECT_EQ(result_bytes(r), read_file(dir.file(c.make.back())));
