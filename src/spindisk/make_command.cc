@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "base/utf8.h"
 #include "fileio/input_file.h"
 #include "program/hex_text.h"
 #include "spindisk/arguments.h"
@@ -54,13 +53,6 @@ const std::vector<OptionSpec> MAKE_OPTIONS = {
     {"no-verify", false},     {"allow-errors", false}, {"force", false},      {"quiet", false, 'q'},
 };
 
-struct OutputFormatName {
-    const char* name;
-    DiskFileKind kind;
-};
-constexpr OutputFormatName OUTPUT_FORMAT_NAMES[] = {
-    {"65d", DiskFileKind::image}, {"hfe", DiskFileKind::hfe}, {"osi", DiskFileKind::osi_stream}};
-
 // What the command line asks for beyond make_disk's options.
 struct MakeRequest {
     MakeOptions options;
@@ -69,15 +61,6 @@ struct MakeRequest {
     bool force = false;
     bool quiet = false;
 };
-
-// SpinLoad's -n rule: each character's code, low 8 bits, from UTF-8 where it is valid.
-bool label_option(const std::string& text, std::vector<uint8_t>& label) {
-    const std::vector<uint32_t> characters = decode_utf8_lenient(text);
-    if (characters.size() > LABEL_MAX_CHARACTERS) return false;
-    label.clear();
-    for (uint32_t character : characters) label.push_back(static_cast<uint8_t>(character & 0xFF));
-    return true;
-}
 
 bool address_option(const ParsedArguments& parsed, const char* name, bool& has, uint16_t& address, std::string& error) {
     if (!parsed.has(name)) return true;
@@ -106,12 +89,7 @@ bool format_options(const ParsedArguments& parsed, MakeOptions& options, bool& o
     }
     output_format_given = parsed.has("output-format");
     if (!output_format_given) return true;
-    for (const OutputFormatName& entry : OUTPUT_FORMAT_NAMES) {
-        if (parsed.values.at("output-format") == entry.name) {
-            options.output_kind = entry.kind;
-            return true;
-        }
-    }
+    if (output_kind_from_name(parsed.values.at("output-format"), options.output_kind)) return true;
     error = "--output-format wants 65d, hfe or osi, not '" + parsed.values.at("output-format") + "'";
     return false;
 }
@@ -160,7 +138,7 @@ bool parse_make_request(const std::vector<std::string>& args, MakeRequest& reque
     request.quiet = parsed.has("quiet");
     if (parsed.has("label")) {
         options.has_label = true;
-        if (!label_option(parsed.values.at("label"), options.label)) {
+        if (!label_from_text(parsed.values.at("label"), options.label)) {
             error = "--label holds at most " + std::to_string(LABEL_MAX_CHARACTERS) + " characters";
             return false;
         }

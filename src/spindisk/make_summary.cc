@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "base/utf8.h"
 #include "fileio/paths.h"
 #include "format/osi_stream_format.h"
 #include "spindisk/disk_writing.h"
@@ -82,4 +83,33 @@ std::string make_summary(const MakeResult& result, const std::string& output_nam
     text += "label: " + label_text(result.facts.label) + "\n";
     text += "verified: " + verified_text(result) + "\n";
     return text;
+}
+
+namespace {
+
+struct OutputKindName {
+    const char* name;
+    DiskFileKind kind;
+};
+constexpr OutputKindName OUTPUT_KIND_NAMES[] = {
+    {"65d", DiskFileKind::image}, {"hfe", DiskFileKind::hfe}, {"osi", DiskFileKind::osi_stream}};
+
+}  // namespace
+
+bool output_kind_from_name(const std::string& name, DiskFileKind& kind) {
+    for (const OutputKindName& entry : OUTPUT_KIND_NAMES) {
+        if (name == entry.name) {
+            kind = entry.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool label_from_text(const std::string& text, std::vector<uint8_t>& label) {
+    const std::vector<uint32_t> characters = decode_utf8_lenient(text);
+    if (characters.size() > LABEL_MAX_CHARACTERS) return false;
+    label.clear();
+    for (uint32_t character : characters) label.push_back(static_cast<uint8_t>(character & 0xFF));
+    return true;
 }

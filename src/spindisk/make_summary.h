@@ -5,8 +5,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "spindisk/make_disk.h"
+
+// The names --output-format takes: "65d", "hfe", "osi"; false for any other.
+bool output_kind_from_name(const std::string& name, DiskFileKind& kind);
+
+// A label as SpinLoad's -n takes it: each character's code, low 8 bits,
+// from UTF-8 where it is valid; false when it has more than
+// LABEL_MAX_CHARACTERS characters.
+bool label_from_text(const std::string& text, std::vector<uint8_t>& label);
 
 // The extension a format writes for a disk: ".65d", ".hfe", ".os5" or ".os8".
 const char* output_extension(DiskFileKind kind, DiskFormat disk);

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "base/utf8.h"
 #include "disk/boot_verdict.h"
 #include "program/hex_text.h"
 #include "program/program_input.h"
@@ -19,19 +18,11 @@
 namespace {
 
 constexpr int MINI_INCHES = 5;
+constexpr int FULL_INCHES = 8;
 constexpr char BOOT_TRACK_CHOICE[] = "boot-track";
 constexpr char STANDARD_LOADER[] = "standard";
-constexpr int FULL_INCHES = 8;
 
-struct OutputName {
-    const char* name;
-    DiskFileKind kind;
-};
-// The names spindisk make's --output-format takes.
-constexpr OutputName OUTPUT_NAMES[] = {
-    {"65d", DiskFileKind::image}, {"hfe", DiskFileKind::hfe}, {"osi", DiskFileKind::osi_stream}};
-
-// The page's text fields as make's options; false with what is wrong with one.
+// The page's fields, as the page gives them.
 struct Fields {
     const char* input_name;
     const char* input_format;
@@ -51,25 +42,15 @@ bool address_field(const char* what, const std::string& text, bool& has, uint16_
     return has;
 }
 
-// The label's characters as SpinLoad's -n takes them: each one's code, low 8 bits.
 bool label_field(const std::string& text, MakeOptions& options, std::string& error) {
-    const std::vector<uint32_t> characters = decode_utf8_lenient(text);
-    if (characters.size() > LABEL_MAX_CHARACTERS) {
-        error = "the label holds at most " + std::to_string(LABEL_MAX_CHARACTERS) + " characters";
-        return false;
-    }
-    options.has_label = !characters.empty();
-    for (uint32_t character : characters) options.label.push_back(static_cast<uint8_t>(character & 0xFF));
-    return true;
+    options.has_label = !text.empty();
+    if (label_from_text(text, options.label)) return true;
+    error = "the label holds at most " + std::to_string(LABEL_MAX_CHARACTERS) + " characters";
+    return false;
 }
 
 bool output_field(const std::string& name, DiskFileKind& kind, std::string& error) {
-    for (const OutputName& entry : OUTPUT_NAMES) {
-        if (name == entry.name) {
-            kind = entry.kind;
-            return true;
-        }
-    }
+    if (output_kind_from_name(name, kind)) return true;
     error = "no output format '" + name + "'";
     return false;
 }
@@ -83,6 +64,7 @@ bool loader_field(const std::string& name, MakeOptions& options, std::string& er
     return false;
 }
 
+// The fields as make's options; false with what is wrong with one.
 bool read_fields(const Fields& fields, MakeOptions& options, std::string& error) {
     options.input_name = fields.input_name;
     options.allow_errors = fields.allow_errors;
