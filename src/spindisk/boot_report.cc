@@ -38,6 +38,7 @@ const char* outcome_name(BootOutcome outcome) {
         case BootOutcome::no_sector: return "no_sector";
         case BootOutcome::undocumented_opcode: return "undocumented_opcode";
         case BootOutcome::time_limit: return "time_limit";
+        case BootOutcome::read_error: return "read_error";
     }
     return "time_limit";
 }
@@ -55,7 +56,10 @@ const char* run_on_name(RunOnOutcome outcome) {
 
 std::string boot_track_text(const BootReport& report) {
     const BootDiskFacts& facts = report.facts;
-    if (facts.loader) return "SpinLoad's loader, start address " + format_address(facts.start_address);
+    if (facts.loader) {
+        return std::string(facts.fast_loader ? "SpinLoad's fast boot loader" : "SpinLoad's loader") +
+               ", start address " + format_address(facts.start_address);
+    }
     return "boot code, " + std::to_string(facts.boot_pages) + " pages for " + format_address(facts.boot_address) +
            ", started at " + format_address(facts.start_address);
 }
@@ -76,6 +80,8 @@ std::string failure_text(const BootReport& report) {
         case BootOutcome::undocumented_opcode:
             return "undocumented opcode " + format_byte(report.cpu.stop_opcode) + " at " + format_address(report.cpu.stop_address) +
                    when + ", head on " + track;
+        case BootOutcome::read_error:
+            return "read error on " + track + ": the loader stopped with its message on the screen" + when;
         case BootOutcome::time_limit:
             return "not started within " + fixed(report.settings.max_seconds, 1) + " s (PC at " + format_address(report.cpu.pc) +
                    ", head on " + track + ")";
@@ -276,7 +282,9 @@ std::string boot_report_json(const BootReport& report, const ReportExtras& extra
     const bool good = boot_succeeded(report) && (!extras.program || extras.program->intact);
     std::string text = "{\"result\":" + json_string(outcome_name(report.outcome)) + ",\"ok\":" + json_bool(good);
     text += ",\"format\":" + json_string(geometry_for(report.format).name);
-    text += ",\"boot_track\":" + json_string(report.facts.loader ? "loader" : "boot_code");
+    text += ",\"boot_track\":" + json_string(!report.facts.loader     ? "boot_code"
+                                         : report.facts.fast_loader ? "fast_loader"
+                                                                    : "loader");
     text += ",\"start_address\":" + std::to_string(report.facts.start_address);
     text += ",\"cpu_hz\":" + std::to_string(report.settings.cpu_hz) + ",\"bit_rate\":" + std::to_string(report.bit_rate);
     text += ",\"cycles\":" + std::to_string(report.end_cycle) + ",\"seconds\":" +

@@ -1,0 +1,212 @@
+; SpinLoad's fast boot loader, for ca65 (link with fast_loader.cfg).
+;
+; The boot ROM loads track 0 to $2200 and jumps there. The stub copies the
+; body to page zero and starts it; the body then reads the data tracks that
+; SpinLoad writes (sector mark $76 $01, the sector's length, then the load
+; header: page count, address high, address low, and the chunk), exactly as
+; the standard loader reads them, but:
+;   - its data loop takes 27 cycles a byte (36 at a page end), so it keeps up
+;     with an 8-inch disk (a byte every 44 us) at 983040 Hz;
+;   - it checks every byte's status for overrun, parity and framing errors,
+;     and on one stops with "track NN read error" on the screen;
+;   - after a track's last byte it steps at once and waits only for the head
+;     to settle, so the next index hole is caught in the same revolution on
+;     8-inch disks (5.25-inch data end too close to the hole for that).
+;
+; Memory while it loads: its body in page zero from $0000 (the track being
+; read is counted in the message's two digits), $00FD-$00FE (the store
+; pointer), $0100 and $01FF (read_byte's return address; S stays $00). The finish is
+; the standard loader's, so the program starts with the same state:
+; $0000-$0002 JMP start, $012B-$0130 the trampoline (start high, $04, $FD,
+; start high, start low, $4C), A = $4C, X = $FF, Y = $03, S = $00, the head
+; lifted.
+
+        .setcpu "6502"
+
+PIA_PORT_A      = $C000         ; bit 7 low while the index hole passes
+PIA_PORT_B      = $C002
+ACIA_CONTROL    = $C010
+ACIA_STATUS     = $C010
+ACIA_DATA       = $C011
+
+HEAD_LOADED     = $7F           ; port B: head on the disk, step high, direction out
+STEP_IN         = $7B           ; head on the disk, direction in
+STEP_PULSE      = $73           ; and the step line low: the drive steps on this edge
+HEAD_LIFTED     = $FF           ; everything off
+ACIA_RESET      = $03
+ACIA_8E1        = $58           ; divide by 1, 8 bits, even parity, 1 stop bit
+; The status shifted right once (receive-full went to the carry): framing
+; error in bit 3, overrun in bit 4, parity error in bit 5.
+ERROR_BITS      = $38
+
+SECTOR_MARK     = $76
+SECTOR_NUMBER   = $01
+PAGE_COUNT_LIMIT = 14           ; a page count of 0 or of 14 and up ends loading
+LOAD_HEADER     = 3             ; page count, address high, address low
+
+; Delays are cycle loops: one "millisecond" is 5 * 195 + 6 = 981 cycles,
+; 1 ms at 983040 Hz and 0.5 ms at 1966080 Hz.
+MILLISECOND_PASSES = 195
+HEAD_LOAD_MS    = 160           ; as long as the boot ROM lets the head settle
+SETTLE_MS       = 20            ; the step (3 ms) and the head's settling
+
+SCREEN_MESSAGE  = $D0C5         ; row 6, column 5 on the 32-column screen
+
+pointer         = $FD           ; $FD-$FE: where the chunk goes, less 3
+
+; ---------------------------------------------------------------- at $2200
+        .segment "STUB"
+        .import __BODY_LOAD__
+        ldx #0
+        txs                     ; S = $00, as the standard loader has it
+copy:   lda __BODY_LOAD__,x
+        sta z:start,x
+        inx
+        cpx #body_end - start
+        bne copy
+        jmp start
+
+; ---------------------------------------------------------- in page zero
+; Cycles from one read of the ACIA's data register to the next, when the
+; next byte is already waiting (read_byte: JSR 6, status 4, LSR 2, BCS 3,
+; AND 2, BNE 2, LDA 4, RTS 6). At most 40 on every path; the store through
+; (pointer),Y takes 6 cycles whether or not it crosses a page, and every
+; branch stays inside page zero.
+;   sector search, a byte that is not $76         RTS 6 + CMP 2 + BNE 3 + 23 = 34
+;   $76, then the next byte                       RTS 6 + CMP 2 + BNE 2 + 23 = 33
+;   sector number, then the length                RTS 6 + CMP 2 + BNE 2 + 23 = 33
+;   length, then the page count                   RTS 6 + 23                 = 29
+;   page count, then the address high             RTS 6 + TAX 2 + BEQ 2 + CMP 2 + BCC 3 + 23 = 38
+;   address high, then the address low            RTS 6 + STA 3 + 23         = 32
+;   address low, then the first byte of the chunk RTS 6 + SBC 2 + STA 3 + BCS 2 + DEC 5
+;                                                 + LDY 2 + 16               = 36
+;   a byte of the chunk, then the next            STA 6 + INY 2 + BNE 3 + 16 = 27
+;   the last byte of a page, then the next        STA 6 + INY 2 + BNE 2 + INC 5 + DEX 2
+;                                                 + BNE 3 + 16               = 36
+; (16: status 4, LSR 2, BCC 2, AND 2, BNE 2, LDA 4.)
+        .segment "BODY": zeropage
+start:  lda #HEAD_LOADED
+        sta PIA_PORT_B
+        ldy #HEAD_LOAD_MS
+        bne step                ; always
+
+next_track:
+        ldy #SETTLE_MS
+step:   lda #STEP_IN
+        sta PIA_PORT_B
+        jsr pause
+        lda #STEP_PULSE
+        sta PIA_PORT_B
+        jsr pause
+        lda #STEP_IN
+        sta PIA_PORT_B
+        inc z:track_ones        ; count the track in the message's digits
+        lda z:track_ones
+        cmp #'9' + 1
+        bne wait
+        lda #'0'
+        sta z:track_ones
+        inc z:track_tens
+wait:   ldx #MILLISECOND_PASSES
+spin:   dex
+        bne spin
+        dey
+        bne wait
+
+hole:   lda PIA_PORT_A          ; sync on the index hole's trailing edge,
+        bmi hole                ; the receiver held in reset while it passes
+        lda #ACIA_RESET
+        sta ACIA_CONTROL
+past:   lda PIA_PORT_A
+        bpl past
+        lda #ACIA_8E1
+        sta ACIA_CONTROL
+
+find:   jsr read_byte           ; $76 $01; a $76 followed by anything else
+        cmp #SECTOR_MARK        ; starts the search again after that byte
+        bne find
+        jsr read_byte
+        cmp #SECTOR_NUMBER
+        bne find
+        jsr read_byte           ; the sector's length in pages: not needed
+        jsr read_byte
+        tax                     ; the page count
+        beq last
+        cmp #PAGE_COUNT_LIMIT
+        bcc header
+last:   jmp finish
+header: jsr read_byte
+        sta pointer+1
+        jsr read_byte           ; returns with the carry set
+        sbc #LOAD_HEADER        ; Y starts at 3: the first page holds 253 bytes
+        sta pointer
+        bcs chunk
+        dec pointer+1
+chunk:  ldy #LOAD_HEADER
+data:   lda ACIA_STATUS
+        lsr a
+        bcc data
+        and #ERROR_BITS
+        bne fail
+        lda ACIA_DATA
+        sta (pointer),y
+        iny
+        bne data
+        inc pointer+1
+        dex
+        bne data
+        jmp next_track
+
+; The next byte, its status checked; the carry is set on return. The index
+; hole before a sector is found is a read error too.
+read_byte:
+        lda ACIA_STATUS
+        lsr a
+        bcs byte_ready
+        bit PIA_PORT_A
+        bmi read_byte
+        bpl fail                ; always
+byte_ready:
+        and #ERROR_BITS
+        bne fail
+        lda ACIA_DATA
+pause:  rts
+
+; A read error: lift the head, say which track, and stop.
+fail:   lda #HEAD_LIFTED
+        sta PIA_PORT_B
+        ldx #message_end - message - 1
+show:   lda z:message,x
+        sta SCREEN_MESSAGE,x
+        dex
+        bpl show
+stop:   jmp stop
+message:
+        .byte "track "
+track_tens:
+        .byte "0"
+track_ones:
+        .byte "0"
+        .byte " read error"
+message_end:
+
+; The standard loader's finish, byte for byte: lift the head, put JMP start
+; at $0000 and the trampoline at $012B-$0130, and jump.
+finish: lda #HEAD_LIFTED
+        sta PIA_PORT_B
+        ldx #2
+        ldy #0
+trampoline:
+        lda start_high,y
+        sta $012B,y
+        lda z:final_jump,x
+        sta z:start,x
+        sta $012E,y
+        iny
+        dex
+        bpl trampoline
+final_jump:
+        jmp $0000               ; patched: the program's start address
+start_high = final_jump + 2
+        .byte $04, $FD          ; go to $012C-$012D, as the standard loader's do
+body_end:
