@@ -3,15 +3,20 @@
 // the standard loader at 983040 Hz on 8-inch, and the loader's read errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/text.h"
 #include "disk/boot_disk_facts.h"
 #include "disk/boot_verdict.h"
+#include "format/hfe_format.h"
+#include "format/hfe_reader.h"
+#include "format/hfe_writer.h"
 #include "format/signal_encoder.h"
 #include "image/image_builder.h"
 #include "image/image_options.h"
+#include "loader/fast_loader.h"
 #include "sim/boot_run.h"
 #include "support/temp_dir.h"
 
@@ -139,6 +144,112 @@ TEST(FastLoaderBoot, TheStandardLoaderStillFailsEightInchAtOneMegahertz) {
         EXPECT_FALSE(report.facts.fast_loader);
         EXPECT_GT(report.bytes_lost, 0u);
         EXPECT_FALSE(boot_succeeded(report) && check_program(report, program).intact);
+    }
+}
+
+
+// What the loader left on the screen where its message goes.
+std::string screen_message(const BootReport& report) {
+    const size_t at = FAST_LOADER_MESSAGE_ADDRESS - 0xD000;
+    if (report.video.size() < at + FAST_LOADER_MESSAGE_SIZE) return "";
+    return std::string(report.video.begin() + at, report.video.begin() + at + FAST_LOADER_MESSAGE_SIZE);
+}
+
+TEST(FastLoaderBoot, AClockTooSlowEndsWithTheMessage) {
+    // No path from one byte to the next takes more than 38 cycles: 44 us
+    // hold that many from 864 kHz on (8-inch), 88 us from 432 kHz. Below,
+    // the one-byte buffer of the ACIA still saves most boots down to about
+    // 743 kHz (and 376 kHz), depending on where the bytes fall; further
+    // down bytes are lost. Whichever way, the loader never starts a
+    // damaged program: the boot is intact or ends with the message.
+    struct Case {
+        DiskFormat format;
+        uint64_t first_hz, last_hz, step_hz;
+        bool all_boot;
+    } cases[] = {
+        {DiskFormat::full, 700000, 745000, 1000, false},
+        {DiskFormat::full, FAST_LOADER_MIN_CPU_HZ_FULL, FAST_LOADER_MIN_CPU_HZ_FULL, 1, true},
+        {DiskFormat::mini, 350000, 380000, 1000, false},
+        {DiskFormat::mini, FAST_LOADER_MIN_CPU_HZ_MINI, FAST_LOADER_MIN_CPU_HZ_MINI, 1, true},
+    };
+    const ProgramBytes program = pattern_bytes(20000, 5);
+    for (const Case& c : cases) {
+        const MatrixCase disk = {"", c.format, program.size(), 0x0300, -1};
+        size_t errors = 0;
+        for (uint64_t hz = c.first_hz; hz <= c.last_hz; hz += c.step_hz) {
+            SCOPED_TRACE(std::string(geometry_for(c.format).name) + ", " + std::to_string(hz) + " Hz");
+            const BootReport report = boot(disk, LoaderKind::fast, hz, program);
+            if (report.outcome == BootOutcome::started) {
+                EXPECT_TRUE(boot_succeeded(report) && check_program(report, program).intact);
+                continue;
+            }
+            errors++;
+            EXPECT_FALSE(c.all_boot);
+            EXPECT_EQ(report.outcome, BootOutcome::read_error);
+            EXPECT_GT(report.bytes_lost, 0u);
+            EXPECT_EQ(report.cpu.pc, FAST_LOADER_ERROR_STOP_ADDRESS);
+            const std::string track = std::to_string(report.head_track);
+            EXPECT_EQ(screen_message(report), "track " + std::string(2 - track.size(), '0') + track + " read error");
+        }
+        if (!c.all_boot) {
+            EXPECT_GT(errors, 10u);
+        }
+    }
+}
+
+// The bit time of a frame's parity bit on a track: frames follow one another
+// from the first start bit (0) after the index, 11 bits each, the parity bit
+// after the start bit and the 8 data bits.
+size_t parity_bit_time(const TrackSignal& track, size_t byte) {
+    size_t first = 0;
+    while (track.bits[first] != 0) first++;
+    return first + byte * 11 + 9;
+}
+
+// Flips one serial bit of a track in an HFE file: two serial bits to a file
+// byte (the earlier in the low nibble), 256 bytes of side 0 to each block.
+void flip_hfe_bit(Bytes& file, int track, size_t bit_time) {
+    const size_t entry = HFE_BLOCK_SIZE + static_cast<size_t>(track) * HFE_TRACK_ENTRY_SIZE;
+    const size_t first_block = file[entry] | file[entry + 1] << 8;
+    const size_t byte = bit_time / HFE_SERIAL_BITS_PER_BYTE;
+    const size_t at = (first_block + byte / HFE_SIDE_CHUNK) * HFE_BLOCK_SIZE + byte % HFE_SIDE_CHUNK;
+    file[at] ^= static_cast<uint8_t>(HFE_DATA_CELL << (bit_time % HFE_SERIAL_BITS_PER_BYTE * HFE_NIBBLE_BITS));
+}
+
+TEST(FastLoaderBoot, AParityErrorInAnHfeTrackEndsWithTheMessage) {
+    constexpr int DAMAGED_TRACK = 2;
+    constexpr size_t DAMAGED_BYTE = 500;  // in the chunk: the slot's byte 500
+    const ProgramBytes program = pattern_bytes(9000, 9);
+    for (const DiskFormat format : {DiskFormat::mini, DiskFormat::full}) {
+        for (const LoaderKind loader : {LoaderKind::fast, LoaderKind::standard}) {
+            const bool fast = loader == LoaderKind::fast;
+            SCOPED_TRACE(std::string(geometry_for(format).name) + (fast ? ", fast loader" : ", standard loader"));
+            const DiskSignal direct = disk_signal(options_for(format, loader, 0x0300), program);
+            Bytes file;
+            std::string error;
+            ASSERT_TRUE(signal_to_hfe(direct, file, error)) << error;
+            const size_t bit = parity_bit_time(direct.tracks[DAMAGED_TRACK], DAMAGED_BYTE);
+            flip_hfe_bit(file, DAMAGED_TRACK, bit);
+            DiskSignal damaged;
+            ASSERT_TRUE(hfe_to_signal(file, damaged, error)) << error;
+            ASSERT_NE(damaged.tracks[DAMAGED_TRACK].bits[bit], direct.tracks[DAMAGED_TRACK].bits[bit]);
+
+            const BootReport report = simulate_boot(damaged, default_boot_settings(format));
+            if (!fast) {
+                // The standard loader never looks at the parity: the byte
+                // itself is whole, and the program starts.
+                EXPECT_EQ(report.outcome, BootOutcome::started);
+                continue;
+            }
+            EXPECT_EQ(report.outcome, BootOutcome::read_error);
+            EXPECT_EQ(report.head_track, DAMAGED_TRACK);
+            EXPECT_EQ(report.bytes_lost, 0u);
+            EXPECT_EQ(screen_message(report), "track 02 read error");
+            // It stopped at the damaged byte: the chunk's bytes before it are in.
+            const size_t stored = (DAMAGED_TRACK - 1) * geometry_for(format).track_payload + DAMAGED_BYTE - 10;
+            EXPECT_TRUE(std::equal(program.begin(), program.begin() + stored, report.memory.begin() + 0x0300));
+            EXPECT_NE(report.memory[0x0300 + stored], program[stored]);
+        }
     }
 }
 
