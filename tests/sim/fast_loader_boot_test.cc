@@ -126,7 +126,9 @@ TEST(FastLoaderBoot, TheMatrixBootsIntactAtBothClocks) {
             for (size_t t = 2; t <= data_tracks; t++) {
                 SCOPED_TRACE("track " + std::to_string(t));
                 EXPECT_EQ(report.visits[t].track, static_cast<int>(t));
-                if (c.format == DiskFormat::full) EXPECT_EQ(report.visits[t].index_pulses, 1u);
+                if (c.format == DiskFormat::full) {
+                    EXPECT_EQ(report.visits[t].index_pulses, 1u);
+                }
                 if (c.format == DiskFormat::mini && cpu_hz == SLOW_CLOCK) {
                     EXPECT_EQ(report.visits[t].index_pulses, 2u);
                 }
