@@ -97,7 +97,9 @@ std::string boot_summary(const ImageFacts& facts) {
         return "load " + format_address(facts.boot.load_address) + ", exec " + format_address(facts.boot.exec_address) +
                " (raw boot code)";
     }
-    return "load " + format_address(facts.program.load_address) + ", exec " + format_address(facts.boot.exec_address);
+    const std::string summary =
+        "load " + format_address(facts.program.load_address) + ", exec " + format_address(facts.boot.exec_address);
+    return facts.boot.loader == LoaderKind::fast ? summary + " (fast boot loader)" : summary;
 }
 
 std::string boot_header_text(const BootFacts& boot) {
@@ -164,6 +166,9 @@ CommandOutput run_extract(const std::vector<std::string>& args) {
     const std::string options = rebuild_options(facts, note);
     result.out = "wrote " + std::to_string(program.size()) + " bytes to " + quoted_name(out_name) + "\n";
     result.out += boot_summary(facts) + ": SpinLoad" + options + " " + input_word(out_name) + "\n";
+    if (facts.boot.mode == BootMode::loader && facts.boot.loader == LoaderKind::fast) {
+        note += "note: SpinLoad writes the standard boot loader; the data tracks are the same, track 0 is not\n";
+    }
     if (facts.boot.mode == BootMode::raw && !cut && facts.boot.min_input_size > 0) {
         note += "note: the image does not record the code's exact length: SpinLoad -t wrote " +
                 std::to_string(facts.boot.min_input_size) + " to " + std::to_string(facts.boot.max_input_size) +

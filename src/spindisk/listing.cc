@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "disk/loader_clock.h"
 #include "spindisk/json_writer.h"
 
 namespace {
@@ -43,6 +44,11 @@ std::string boot_text(const ImageFacts& facts) {
     const BootFacts& boot = facts.boot;
     switch (boot.mode) {
         case BootMode::loader:
+            if (boot.loader == LoaderKind::fast) {
+                return "Boot: SpinLoad's fast boot loader, starts the program at " + format_address(boot.exec_address) +
+                       "\n  It needs a CPU clock of at least " +
+                       std::to_string(loader_min_cpu_hz(boot.loader, facts.geometry->format)) + " Hz.\n";
+            }
             return "Boot: SpinLoad's boot loader, starts the program at " + format_address(boot.exec_address) + "\n";
         case BootMode::raw: {
             std::string text = "Boot: raw boot code: the boot ROM loads " + std::to_string(boot.page_count) +
@@ -143,22 +149,25 @@ std::string listing_text(const ImageFacts& facts) {
 
 namespace {
 
-const char* boot_mode_name(BootMode mode) {
-    switch (mode) {
-        case BootMode::loader: return "loader";
+const char* boot_mode_name(const BootFacts& boot) {
+    switch (boot.mode) {
+        case BootMode::loader: return boot.loader == LoaderKind::fast ? "fast_loader" : "loader";
         case BootMode::raw: return "raw";
         case BootMode::unknown: return "unknown";
     }
     return "unknown";
 }
 
-std::string boot_json(const BootFacts& boot) {
+std::string boot_json(const BootFacts& boot, DiskFormat format) {
     std::vector<JsonField> fields = {
-        {"mode", json_string(boot_mode_name(boot.mode))},
+        {"mode", json_string(boot_mode_name(boot))},
         {"load_address", json_number(boot.load_address)},
         {"page_count", json_number(boot.page_count)},
     };
     if (boot.mode == BootMode::loader) fields.push_back({"exec_address", json_number(boot.exec_address)});
+    if (boot.mode == BootMode::loader && boot.loader == LoaderKind::fast) {
+        fields.push_back({"min_cpu_hz", json_number(loader_min_cpu_hz(boot.loader, format))});
+    }
     if (boot.mode == BootMode::raw) {
         fields.push_back({"code_bytes", json_number(boot.code_size)});
         fields.push_back({"input_size_range",
@@ -227,7 +236,7 @@ std::string listing_json(const ImageFacts& facts) {
                {"image_size", json_number(facts.image_size)},
                {"track_count", json_number(static_cast<uint64_t>(g.track_count))},
                {"track_size", json_number(g.track_slot_size)},
-               {"boot", boot_json(facts.boot)},
+               {"boot", boot_json(facts.boot, g.format)},
                {"tracks", json_array(tracks)},
                {"terminator", terminator},
                {"program", program},

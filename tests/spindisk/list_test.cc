@@ -87,6 +87,8 @@ TEST(List, ShowsOtherBootTracksAndLabels) {
     };
     ImageOptions labelled = loader_options(DiskFormat::full, 0x1000);
     labelled.label = label_bytes("MY GAME\\");
+    ImageOptions fast_options = loader_options(DiskFormat::full, 0x0300);
+    fast_options.loader = LoaderKind::fast;
     ImageOptions raw_labelled = raw_options();
     raw_labelled.label = {'A', 0x01, 0xE9};
     const Case cases[] = {
@@ -106,6 +108,13 @@ TEST(List, ShowsOtherBootTracksAndLabels) {
          {"Image: 8-inch, 295680 bytes (77 tracks of 3840 bytes)", "Label on directory track 8:", "  MY GAM",
           "  E\\\\"},
          {R"("lines":["MY GAM","E\\"])"}},
+        {"the fast loader on 8-inch",
+         build(fast_options, pattern_bytes(1000)),
+         {"Boot: SpinLoad's fast boot loader, starts the program at $0300",
+          "  It needs a CPU clock of at least 864000 Hz.", "      1      4  $0300-$06E7   1000  $0300-$06FC",
+          "Program: 1000 bytes, $0300-$06E7", "Warnings: none"},
+         {R"("boot":{"mode":"fast_loader","load_address":8704,"page_count":2,"exec_address":768,"min_cpu_hz":864000})",
+          R"("program":{"size":1000,"load_address":768,"end_address":1767})"}},
         {"data over the directory",
          build(loader_options(DiskFormat::mini, 0x0300), pattern_bytes(23011)),
          {"Label: none, directory track 12 was overwritten by program data"},
