@@ -1,5 +1,6 @@
 // The 6502 source beside each loader's bytes assembles (ca65, ld65) to
-// exactly those bytes, the start address left as the source has it.
+// exactly those bytes, the start address as the bytes have it ($0300 for
+// the standard loader, $0000 for the fast one).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,6 +20,7 @@ struct SourceCase {
 };
 
 const SourceCase SOURCES[] = {
+    {"standard", LoaderKind::standard, "boot_loader.s", "boot_loader.cfg"},
     {"fast", LoaderKind::fast, "fast_loader.s", "fast_loader.cfg"},
 };
 
