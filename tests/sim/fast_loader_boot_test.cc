@@ -256,3 +256,15 @@ TEST(FastLoaderBoot, AParityErrorInAnHfeTrackEndsWithTheMessage) {
 }
 
 }  // namespace
+namespace {
+TEST(Scratch, Times) {
+    const ProgramBytes program = pattern_bytes(30720, 5);
+    struct C { DiskFormat f; uint64_t hz; } cs[] = {{DiskFormat::full, FAST_CLOCK}, {DiskFormat::full, SLOW_CLOCK}, {DiskFormat::mini, SLOW_CLOCK}, {DiskFormat::mini, FAST_CLOCK}};
+    for (auto c : cs) for (LoaderKind k : {LoaderKind::standard, LoaderKind::fast}) {
+        const MatrixCase disk = {"", c.f, program.size(), 0x0300, -1};
+        const BootReport r = boot(disk, k, c.hz, program);
+        printf("fmt %d hz %llu kind %d: outcome %d ok %d %.3f s (loader start %.3f)\n", (int)c.f, (unsigned long long)c.hz, (int)k, (int)r.outcome,
+            (int)(boot_succeeded(r) && check_program(r, program).intact), report_seconds(r, r.end_cycle), report_seconds(r, r.boot_track_cycle));
+    }
+}
+}
