@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -126,11 +127,23 @@ TEST(FastLoaderBoot, TheMatrixBootsIntactAtBothClocks) {
             for (size_t t = 2; t <= data_tracks; t++) {
                 SCOPED_TRACE("track " + std::to_string(t));
                 EXPECT_EQ(report.visits[t].track, static_cast<int>(t));
+                // The step comes at the same point of each full track, so
+                // between two of them a visit lasts whole revolutions:
+                // 1000 / 6 ms (360 rpm) or 200 ms (300 rpm).
+                const TrackVisit& visit = report.visits[t];
+                const bool full = t < data_tracks;
+                const double ms = full ? report_seconds(report, visit.left_cycle - visit.arrived_cycle) * 1000 : 0;
                 if (c.format == DiskFormat::full) {
-                    EXPECT_EQ(report.visits[t].index_pulses, 1u);
+                    EXPECT_EQ(visit.index_pulses, 1u);
+                    if (full) {
+                        EXPECT_NEAR(ms, 1000.0 / 6, 0.1);
+                    }
                 }
                 if (c.format == DiskFormat::mini && cpu_hz == SLOW_CLOCK) {
-                    EXPECT_EQ(report.visits[t].index_pulses, 2u);
+                    EXPECT_EQ(visit.index_pulses, 2u);
+                    if (full) {
+                        EXPECT_NEAR(ms, 400, 0.1);
+                    }
                 }
             }
         }
@@ -255,16 +268,34 @@ TEST(FastLoaderBoot, AParityErrorInAnHfeTrackEndsWithTheMessage) {
     }
 }
 
-}  // namespace
-namespace {
-TEST(Scratch, Times) {
-    const ProgramBytes program = pattern_bytes(30720, 5);
-    struct C { DiskFormat f; uint64_t hz; } cs[] = {{DiskFormat::full, FAST_CLOCK}, {DiskFormat::full, SLOW_CLOCK}, {DiskFormat::mini, SLOW_CLOCK}, {DiskFormat::mini, FAST_CLOCK}};
-    for (auto c : cs) for (LoaderKind k : {LoaderKind::standard, LoaderKind::fast}) {
-        const MatrixCase disk = {"", c.f, program.size(), 0x0300, -1};
-        const BootReport r = boot(disk, k, c.hz, program);
-        printf("fmt %d hz %llu kind %d: outcome %d ok %d %.3f s (loader start %.3f)\n", (int)c.f, (unsigned long long)c.hz, (int)k, (int)r.outcome,
-            (int)(boot_succeeded(r) && check_program(r, program).intact), report_seconds(r, r.end_cycle), report_seconds(r, r.boot_track_cycle));
+// The README's table of boot times: each row's figures are what the
+// simulated machine measures now, to the hundredth of a second.
+TEST(FastLoaderBoot, TheReadmeBootTimesHold) {
+    struct Row {
+        const char* disk;
+        DiskFormat format;
+        uint64_t cpu_hz;
+    } rows[] = {
+        {"8-inch at 1966080 Hz", DiskFormat::full, FAST_CLOCK},
+        {"8-inch at 983040 Hz", DiskFormat::full, SLOW_CLOCK},
+        {"5.25-inch at 983040 Hz", DiskFormat::mini, SLOW_CLOCK},
+    };
+    const ProgramBytes program = pattern_bytes(30720, 5);  // 30 KB
+    const Bytes readme = read_file(std::string(SPIN_SOURCE_DIR) + "/README.md");
+    const std::string text(readme.begin(), readme.end());
+    for (const Row& row : rows) {
+        std::string line = std::string("| ") + row.disk + " |";
+        for (const LoaderKind loader : {LoaderKind::standard, LoaderKind::fast}) {
+            const MatrixCase disk = {"", row.format, program.size(), 0x0300, -1};
+            const BootReport report = boot(disk, loader, row.cpu_hz, program);
+            ASSERT_EQ(report.outcome, BootOutcome::started);
+            char seconds[16];
+            std::snprintf(seconds, sizeof seconds, "%.2f s", report_seconds(report, report.end_cycle));
+            const bool intact = boot_succeeded(report) && check_program(report, program).intact;
+            line += std::string(" ") + seconds + (intact ? "" : ", bytes lost") + " |";
+        }
+        EXPECT_NE(text.find(line + "\n"), std::string::npos) << "README.md has no row\n" << line;
     }
 }
-}
+
+}  // namespace
