@@ -16,13 +16,8 @@
 ; $0000, the trampoline at $012B-$0130, then the jump to the start address,
 ; with A = $4C, X = $FF, Y = $03, S = $00.
 
-        .setcpu "6502"
+        .include "loader_common.inc"
 
-PIA_PORT_A      = $C000         ; bit 7 low while the index hole passes
-PIA_PORT_B      = $C002
-ACIA_CONTROL    = $C010
-ACIA_STATUS     = $C010
-ACIA_DATA       = $C011
 MONITOR_WARM    = $FE0B
 CONSOLE_FLAG    = $FE01         ; non-zero on video-console machines
 RESET_VECTOR    = $FFFC
@@ -30,36 +25,18 @@ RESET_VECTOR    = $FFFC
 STEP_IN_MASK    = $FB           ; port B bit 2 low: direction in
 STEP_LOW_MASK   = $F7           ; port B bit 3 low: the drive steps on this edge
 STEP_HIGH_BIT   = $08
-HEAD_LOADED     = $7F           ; port B: head on the disk, step high, direction out
-HEAD_LIFTED     = $FF
-ACIA_RESET      = $03
-ACIA_8E1        = $58           ; divide by 1, 8 bits, even parity, 1 stop bit
-SECTOR_MARK     = $76
-SECTOR_NUMBER   = $01
-PAGE_COUNT_LIMIT = 14
-LOAD_HEADER     = 3
 STEP_WAIT       = $18           ; rounds of the delay after the step
-HEAD_WAIT       = $7F           ; and after the head is (re)loaded
 DELAY_PASSES    = $F8
 SCREEN_START    = $D0D0         ; where read-back errors are shown
 ERROR_MARK      = 'X'
 DIGIT_ZERO      = '0'
 LETTER_GAP      = 'A' - '9' - 1 ; from '9' + 1 up to 'A'
 
-pointer         = $FD           ; $FD-$FE: where the chunk goes, less 3
 pages           = $FF           ; pages still to read on this track
 
 ; ---------------------------------------------------------------- at $2200
         .segment "STUB"
-        .import __BODY_LOAD__
-        ldx #0
-        txs
-copy:   lda __BODY_LOAD__,x
-        sta z:start,x
-        inx
-        cpx #body_end - start
-        bne copy
-        jmp start
+        relocate_body
 
 ; ---------------------------------------------------------- in page zero
         .segment "BODY": zeropage
@@ -77,23 +54,8 @@ start:  lda PIA_PORT_B          ; step in once
         ldx #HEAD_LOADED
         stx PIA_PORT_B
         jsr delay               ; X = $7F rounds
-
-hole:   lda PIA_PORT_A          ; sync on the index hole's trailing edge,
-        bmi hole                ; the receiver held in reset while it passes
-        lda #ACIA_RESET
-        sta ACIA_CONTROL
-past:   lda PIA_PORT_A
-        bpl past
-        lda #ACIA_8E1
-        sta ACIA_CONTROL
-
-find:   jsr read_byte           ; $76 $01; a $76 followed by anything else
-        cmp #SECTOR_MARK        ; starts the search again after that byte
-        bne find
-        jsr read_byte
-        cmp #SECTOR_NUMBER
-        bne find
-        jsr read_byte           ; the sector's length in pages: not needed
+        sync_on_index
+        find_sector
         jsr read_byte
         sta pages
         beq last
@@ -180,25 +142,7 @@ put_char:
         jmp MONITOR_WARM        ; a serial console: the monitor
 shown:  rts
 
-; Lift the head, put JMP start at $0000 and the trampoline at $012B-$0130,
-; and jump.
-finish: lda #HEAD_LIFTED
-        sta PIA_PORT_B
-        ldx #2
-        ldy #0
-trampoline:
-        lda start_high,y
-        sta $012B,y
-        lda z:final_jump,x
-        sta z:start,x
-        sta $012E,y
-        iny
-        dex
-        bpl trampoline
-final_jump:
-        jmp $0300               ; patched: the program's start address
-start_high = final_jump + 2
-        .byte $04, $FD          ; copied to $012C-$012D
+finish: finish_loading $0300    ; the start address is patched for each disk
 body_end:
 
 ; Loaded with the rest of the track, never used.

@@ -21,28 +21,13 @@
 ; start high, start low, $4C), A = $4C, X = $FF, Y = $03, S = $00, the head
 ; lifted.
 
-        .setcpu "6502"
+        .include "loader_common.inc"
 
-PIA_PORT_A      = $C000         ; bit 7 low while the index hole passes
-PIA_PORT_B      = $C002
-ACIA_CONTROL    = $C010
-ACIA_STATUS     = $C010
-ACIA_DATA       = $C011
-
-HEAD_LOADED     = $7F           ; port B: head on the disk, step high, direction out
-STEP_IN         = $7B           ; head on the disk, direction in
+STEP_IN         = $7B           ; port B: head on the disk, direction in
 STEP_PULSE      = $73           ; and the step line low: the drive steps on this edge
-HEAD_LIFTED     = $FF           ; everything off
-ACIA_RESET      = $03
-ACIA_8E1        = $58           ; divide by 1, 8 bits, even parity, 1 stop bit
 ; The status shifted right once (receive-full went to the carry): framing
 ; error in bit 3, overrun in bit 4, parity error in bit 5.
 ERROR_BITS      = $38
-
-SECTOR_MARK     = $76
-SECTOR_NUMBER   = $01
-PAGE_COUNT_LIMIT = 14           ; a page count of 0 or of 14 and up ends loading
-LOAD_HEADER     = 3             ; page count, address high, address low
 
 ; Delays are cycle loops: one "millisecond" is 5 * 195 + 6 = 981 cycles,
 ; 1 ms at 983040 Hz and 0.5 ms at 1966080 Hz.
@@ -52,19 +37,9 @@ SETTLE_MS       = 20            ; the step (3 ms) and the head's settling
 
 SCREEN_MESSAGE  = $D0C5         ; row 6, column 5 on the 32-column screen
 
-pointer         = $FD           ; $FD-$FE: where the chunk goes, less 3
-
 ; ---------------------------------------------------------------- at $2200
         .segment "STUB"
-        .import __BODY_LOAD__
-        ldx #0
-        txs                     ; S = $00, as the standard loader has it
-copy:   lda __BODY_LOAD__,x
-        sta z:start,x
-        inx
-        cpx #body_end - start
-        bne copy
-        jmp start
+        relocate_body           ; S = $00, as the standard loader has it
 
 ; ---------------------------------------------------------- in page zero
 ; Cycles from one read of the ACIA's data register to the next, when the
@@ -113,22 +88,8 @@ spin:   dex
         dey
         bne wait
 
-hole:   lda PIA_PORT_A          ; sync on the index hole's trailing edge,
-        bmi hole                ; the receiver held in reset while it passes
-        lda #ACIA_RESET
-        sta ACIA_CONTROL
-past:   lda PIA_PORT_A
-        bpl past
-        lda #ACIA_8E1
-        sta ACIA_CONTROL
-
-find:   jsr read_byte           ; $76 $01; a $76 followed by anything else
-        cmp #SECTOR_MARK        ; starts the search again after that byte
-        bne find
-        jsr read_byte
-        cmp #SECTOR_NUMBER
-        bne find
-        jsr read_byte           ; the sector's length in pages: not needed
+        sync_on_index
+        find_sector
         jsr read_byte
         tax                     ; the page count
         beq last
@@ -190,23 +151,6 @@ track_ones:
         .byte " read error"
 message_end:
 
-; The standard loader's finish, byte for byte: lift the head, put JMP start
-; at $0000 and the trampoline at $012B-$0130, and jump.
-finish: lda #HEAD_LIFTED
-        sta PIA_PORT_B
-        ldx #2
-        ldy #0
-trampoline:
-        lda start_high,y
-        sta $012B,y
-        lda z:final_jump,x
-        sta z:start,x
-        sta $012E,y
-        iny
-        dex
-        bpl trampoline
-final_jump:
-        jmp $0000               ; patched: the program's start address
-start_high = final_jump + 2
-        .byte $04, $FD          ; go to $012C-$012D, as the standard loader's do
+; The standard loader's finish, byte for byte.
+finish: finish_loading $0000    ; the start address is patched for each disk
 body_end:

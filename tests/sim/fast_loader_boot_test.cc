@@ -15,8 +15,7 @@
 #include "format/hfe_reader.h"
 #include "format/hfe_writer.h"
 #include "format/signal_encoder.h"
-#include "image/image_builder.h"
-#include "image/image_options.h"
+#include "image/image_fixture.h"
 #include "loader/fast_loader.h"
 #include "sim/boot_run.h"
 #include "support/temp_dir.h"
@@ -28,11 +27,8 @@ constexpr uint64_t FAST_CLOCK = 1966080;
 constexpr uint32_t IO_AREA = 0xC000;
 
 ImageOptions options_for(DiskFormat format, LoaderKind loader, int32_t load, int32_t exec = -1) {
-    ImageOptions options;
-    options.format = format;
+    ImageOptions options = loader_options(format, load, exec);
     options.loader = loader;
-    options.load_address = load;
-    options.exec_address = exec;
     return options;
 }
 
