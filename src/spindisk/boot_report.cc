@@ -266,7 +266,9 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
     }
     if (report.readback_errors > 0) {
         text += "Read-back errors: " + std::to_string(report.readback_errors) +
-                " bytes were stored where there is no RAM (the loader shows X and the address on the screen)\n";
+                " bytes were stored where there is no RAM" +
+                (report.facts.fast_loader ? " (the fast loader does not read them back)\n"
+                                          : " (the loader shows X and the address on the screen)\n");
     }
     text += dropped_text(extras.nonzero_bytes_dropped);
     if (extras.program) text += program_text(*extras.program);
