@@ -9,7 +9,7 @@
 // reads the same data tracks as the standard loader (boot_loader.h) the same
 // way (the first $76 $01, the sector's length, then page count, address high
 // and low; page count * 256 - 3 bytes stored; a page count of 0 or of 14 and
-// more ends loading), with three differences:
+// more ends loading), with these differences:
 //   - its data loop takes 27 cycles a byte, 36 at a page end, and no path
 //     from one byte to the next takes more than 38: an 8-inch disk (a byte
 //     every 44 us) loads intact at 983040 Hz;
@@ -19,7 +19,9 @@
 //   - after a track's last byte it steps at once and waits 20 ms (a cycle
 //     loop: 20 ms at 983040 Hz, 10 ms at 1966080 Hz) before it looks for the
 //     index hole, so each 8-inch track takes one revolution. 5.25-inch data
-//     end too close to the hole: those tracks take two at 983040 Hz.
+//     end too close to the hole: those tracks take two at 983040 Hz;
+//   - it does not read each byte back (the standard loader shows "X" and the
+//     address of a byte that lands where no RAM keeps it).
 // Memory while it loads: $0000-$00EC, $00FD-$00FE, $0100 and $01FF; within
 // what the standard loader needs. Its finish is the standard loader's: the
 // program starts with JMP start at $0000, the trampoline at $012B-$0130,

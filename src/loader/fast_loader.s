@@ -11,7 +11,8 @@
 ;     and on one stops with "track NN read error" on the screen;
 ;   - after a track's last byte it steps at once and waits only for the head
 ;     to settle, so the next index hole is caught in the same revolution on
-;     8-inch disks (5.25-inch data end too close to the hole for that).
+;     8-inch disks (5.25-inch data end too close to the hole for that);
+;   - it does not read each byte back after storing it.
 ;
 ; Memory while it loads: its body in page zero from $0000 (the track being
 ; read is counted in the message's two digits), $00FD-$00FE (the store
