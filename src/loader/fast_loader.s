@@ -11,12 +11,13 @@
 ;     and on one stops with "track NN read error" on the screen;
 ;   - after a track's last byte it steps at once and waits only for the head
 ;     to settle, so the next index hole is caught in the same revolution on
-;     8-inch disks (5.25-inch data end too close to the hole for that);
+;     8-inch disks (at 983040 Hz 5.25-inch data end too close to the hole
+;     for that);
 ;   - it does not read each byte back after storing it.
 ;
-; Memory while it loads: its body in page zero from $0000 (the track being
-; read is counted in the message's two digits), $00FD-$00FE (the store
-; pointer), $0100 and $01FF (read_byte's return address; S stays $00). The finish is
+; Memory while it loads: its body at $0000-$00EC (the track being read is
+; counted in the message's two digits), $00FD-$00FE (the store pointer),
+; $0100 and $01FF (read_byte's return address; S stays $00). The finish is
 ; the standard loader's, so the program starts with the same state:
 ; $0000-$0002 JMP start, $012B-$0130 the trampoline (start high, $04, $FD,
 ; start high, start low, $4C), A = $4C, X = $FF, Y = $03, S = $00, the head
