@@ -2,12 +2,17 @@
 // cannot be read or are no disk.
 #include "disk/disk_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "fileio/paths.h"
+#include "format/frame_decoder.h"
 #include "format/hfe_format.h"
 #include "format/hfe_reader.h"
+#include "format/osi_stream_format.h"
+#include "format/osi_stream_reader.h"
 #include "image/geometry.h"
 
 std::string quoted_name(const std::string& name) { return "'" + name + "'"; }
@@ -19,6 +24,51 @@ std::string valid_image_sizes() {
     const DiskGeometry& full = geometry_for(DiskFormat::full);
     return "an image is " + std::to_string(mini.image_size) + " bytes (" + mini.name + ") or " +
            std::to_string(full.image_size) + " bytes (" + full.name + ")";
+}
+
+bool starts_with(const std::vector<uint8_t>& bytes, const char* signature, size_t size) {
+    return bytes.size() >= size && std::memcmp(bytes.data(), signature, size) == 0;
+}
+
+DiskFileKind kind_of(const std::vector<uint8_t>& bytes) {
+    if (starts_with(bytes, HFE_SIGNATURE, HFE_SIGNATURE_SIZE) ||
+        starts_with(bytes, HFE_V3_SIGNATURE, HFE_SIGNATURE_SIZE)) {
+        return DiskFileKind::hfe;
+    }
+    if (starts_with(bytes, OSI_STREAM_SIGNATURE, OSI_STREAM_SIGNATURE_SIZE)) return DiskFileKind::osi_stream;
+    return DiskFileKind::image;
+}
+
+// Each track heard from the index into its slot, the way the controller
+// would read it.
+void decode_signal(DiskFile& disk) {
+    const DiskGeometry& g = *disk.geometry;
+    const double samples_per_bit = disk.signal.bit_rate / default_signal_timing(g.format).bit_rate;
+    disk.image.assign(g.image_size, 0);
+    disk.decoded.assign(disk.signal.tracks.size(), TrackDecodeReport{});
+    for (size_t t = 0; t < disk.signal.tracks.size(); t++) {
+        const FrameDecode frames = decode_frames(disk.signal.tracks[t].bits, samples_per_bit, g.track_slot_size);
+        std::copy(frames.bytes.begin(), frames.bytes.end(),
+                  disk.image.begin() + static_cast<long>(track_offset(g, static_cast<int>(t))));
+        disk.decoded[t] = {frames.bytes.size(), frames.parity_errors, frames.framing_errors};
+    }
+}
+
+bool read_signal_file(const std::string& name, const std::vector<uint8_t>& bytes, DiskFile& disk,
+                      std::string& error) {
+    const bool read = disk.kind == DiskFileKind::hfe ? hfe_to_signal(bytes, disk.signal, error)
+                                                     : osi_stream_to_signal(bytes, disk.signal, error);
+    if (!read) {
+        error = quoted_name(name) + ": " + error;
+        return false;
+    }
+    disk.geometry = &geometry_for(disk.signal.format);
+    decode_signal(disk);
+    return true;
+}
+
+std::string plural(size_t count, const char* thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
 }  // namespace
@@ -45,47 +95,86 @@ std::string image_size_error(const std::string& name, uint64_t size) {
     return quoted_name(name) + " is " + std::to_string(size) + " bytes; " + valid_image_sizes();
 }
 
-ImageFile load_image_file(const std::string& name) {
-    ImageFile file;
-    const WholeFileStatus status = read_whole_file(name, IMAGE_FILE_READ_LIMIT, file.bytes);
-    if (status != WholeFileStatus::ok) {
-        file.error = file_read_error(status, name, IMAGE_FILE_READ_LIMIT);
-        if (status == WholeFileStatus::too_big) file.error += "; " + valid_image_sizes();
-        return file;
+bool read_disk_bytes(const std::string& name, const std::vector<uint8_t>& bytes, DiskFile& disk, std::string& error) {
+    disk = DiskFile{};
+    disk.kind = kind_of(bytes);
+    if (disk.kind != DiskFileKind::image) {
+        if (!read_signal_file(name, bytes, disk, error)) return false;
+    } else {
+        disk.geometry = geometry_for_image_size(bytes.size());
+        if (!disk.geometry) {
+            error = image_size_error(name, bytes.size());
+            return false;
+        }
+        disk.image = bytes;
     }
-    file.facts = read_image(file.bytes.data(), file.bytes.size());
-    if (!file.facts.geometry) file.error = image_size_error(name, file.bytes.size());
-    return file;
+    disk.facts = read_image(disk.image.data(), disk.image.size());
+    return true;
 }
 
-LoadStatus load_boot_disk(const std::string& path, const double* lead_in_us, BootDisk& disk, std::string& error) {
+bool load_disk_file(const std::string& name, DiskFile& disk, std::string& error) {
     std::vector<uint8_t> bytes;
-    const WholeFileStatus status = read_whole_file(path, DISK_FILE_READ_LIMIT, bytes);
+    const WholeFileStatus status = read_whole_file(name, DISK_FILE_READ_LIMIT, bytes);
     if (status != WholeFileStatus::ok) {
-        error = file_read_error(status, path, DISK_FILE_READ_LIMIT);
-        return LoadStatus::failed;
+        error = file_read_error(status, name, DISK_FILE_READ_LIMIT);
+        if (status == WholeFileStatus::too_big) error += "; " + valid_image_sizes();
+        return false;
     }
-    // An HFE file carries its own timing; it is played as it stands.
-    if (bytes.size() >= HFE_SIGNATURE_SIZE && std::memcmp(bytes.data(), HFE_SIGNATURE, HFE_SIGNATURE_SIZE) == 0) {
-        if (hfe_to_signal(bytes, disk.signal, error)) return LoadStatus::ok;
-        error = quoted_name(path) + ": " + error;
-        return LoadStatus::failed;
+    return read_disk_bytes(name, bytes, disk, error);
+}
+
+bool lay_out_disk_signal(DiskFile& disk, const std::string& name, const double* lead_in_us, std::string& error) {
+    if (disk.kind != DiskFileKind::image) {
+        if (lead_in_us) {
+            error = "--lead-in-us applies to .65d images; " + quoted_name(name) + " carries its own timing";
+            return false;
+        }
+        return true;
     }
-    const DiskGeometry* geometry = geometry_for_image_size(bytes.size());
-    if (!geometry) {
-        error = image_size_error(path, bytes.size());
-        return LoadStatus::failed;
-    }
-    SignalTiming timing = default_signal_timing(geometry->format);
+    SignalTiming timing = default_signal_timing(disk.geometry->format);
     if (lead_in_us) {
         const double revolution_us = revolution_microseconds(timing);
         if (*lead_in_us >= revolution_us) {
             error = "--lead-in-us must be shorter than a revolution (" +
                     std::to_string(static_cast<long long>(revolution_us)) + " us)";
-            return LoadStatus::bad_option;
+            return false;
         }
         timing.lead_in_us = *lead_in_us;
     }
-    disk.signal = image_to_signal(*geometry, bytes.data(), timing, disk.layout);
-    return LoadStatus::ok;
+    disk.signal = image_to_signal(*disk.geometry, disk.image.data(), timing, disk.layout);
+    return true;
+}
+
+std::string count_range_text(const std::vector<size_t>& counts) {
+    if (counts.empty()) return "0";
+    const auto range = std::minmax_element(counts.begin(), counts.end());
+    if (*range.first == *range.second) return std::to_string(*range.first);
+    return std::to_string(*range.first) + " to " + std::to_string(*range.second);
+}
+
+std::string disk_source_text(const DiskFile& disk) {
+    if (disk.kind == DiskFileKind::image) return "";
+    std::vector<size_t> bytes;
+    for (const TrackDecodeReport& track : disk.decoded) bytes.push_back(track.bytes);
+    const char* what = disk.kind == DiskFileKind::hfe ? "HFE file" : "osiemu bit stream";
+    return std::string(what) + ", " + std::to_string(disk.decoded.size()) + " tracks, decoded: " +
+           count_range_text(bytes) + " bytes of each " + std::to_string(disk.geometry->track_slot_size) +
+           "-byte slot";
+}
+
+std::vector<std::string> disk_decode_problems(const DiskFile& disk) {
+    std::vector<std::string> lines;
+    for (size_t t = 0; t < disk.decoded.size(); t++) {
+        const TrackDecodeReport& track = disk.decoded[t];
+        if (track.parity_errors == 0 && track.framing_errors == 0) continue;
+        lines.push_back("track " + std::to_string(t) + ": " + plural(track.parity_errors, "parity error") + ", " +
+                        plural(track.framing_errors, "framing error"));
+    }
+    return lines;
+}
+
+std::vector<size_t> unrecovered_bytes(const DiskFile& disk) {
+    std::vector<size_t> missing;
+    for (const TrackDecodeReport& track : disk.decoded) missing.push_back(disk.geometry->track_slot_size - track.bytes);
+    return missing;
 }

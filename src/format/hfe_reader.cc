@@ -19,7 +19,10 @@ constexpr double REVOLUTION_TOLERANCE = 0.1;
 struct TrackPlace {
     size_t start = 0;       // byte offset of the track's first block
     size_t side_bytes = 0;  // cell bytes of side 0
+    size_t end = 0;         // byte offset just past the track's last block
 };
+
+bool overlaps(size_t start_a, size_t end_a, size_t start_b, size_t end_b) { return start_a < end_b && start_b < end_a; }
 
 std::string str(size_t n) { return std::to_string(n); }
 
@@ -40,7 +43,7 @@ bool format_for_track_count(unsigned tracks, DiskFormat& format) {
 
 bool check_header(const std::vector<uint8_t>& file, DiskFormat& format, std::string& error) {
     if (signature_is(file, HFE_V3_SIGNATURE)) {
-        error = "an HFE version 3 file; only version 1 (HXCPICFE) can be read";
+        error = "HFE version 3 is not supported";
         return false;
     }
     if (!signature_is(file, HFE_SIGNATURE)) {
@@ -107,10 +110,29 @@ bool check_track(const std::vector<uint8_t>& file, DiskFormat format, size_t tra
     place.side_bytes = length / HFE_SIDES_PER_BLOCK;
     place.start = block * HFE_BLOCK_SIZE;
     const size_t end = (block + hfe_track_blocks(place.side_bytes)) * HFE_BLOCK_SIZE;
+    place.end = end;
     if (end > file.size()) {
         error = name + "'s data (bytes " + str(place.start) + " to " + str(end - 1) +
                 ") runs past the end of the file (" + str(file.size()) + " bytes)";
         return false;
+    }
+    return true;
+}
+
+// Tracks that share blocks with the table or with each other are a damaged
+// table: one of them would be read as another's cells.
+bool check_no_overlap(const std::vector<TrackPlace>& places, size_t table, size_t table_end, std::string& error) {
+    for (size_t t = 0; t < places.size(); t++) {
+        if (overlaps(places[t].start, places[t].end, table, table_end)) {
+            error = "track " + str(t) + "'s data overlaps the track table";
+            return false;
+        }
+        for (size_t other = 0; other < t; other++) {
+            if (overlaps(places[t].start, places[t].end, places[other].start, places[other].end)) {
+                error = "track " + str(t) + "'s data overlaps track " + str(other) + "'s";
+                return false;
+            }
+        }
     }
     return true;
 }
@@ -154,6 +176,8 @@ bool hfe_to_signal(const std::vector<uint8_t>& file, DiskSignal& signal, std::st
             return false;
         }
     }
+    const size_t table_end = table + HFE_BLOCK_SIZE;  // up to HFE_MAX_TRACKS entries: one block
+    if (!check_no_overlap(places, table, table_end, error)) return false;
     DiskSignal decoded;
     decoded.format = format;
     decoded.bit_rate = read_u16_le(file.data() + HFE_BIT_RATE_OFFSET) * HFE_BIT_RATE_UNIT / HFE_RATE_PER_SERIAL_RATE;

@@ -41,9 +41,11 @@ bool signal_to_osi_stream(const DiskSignal& signal, std::vector<uint8_t>& file, 
         error = "the signal does not have the stream's track count and bit rate";
         return false;
     }
+    const size_t block_bits = type->track_bytes * BITS_PER_BYTE;
     for (const TrackSignal& track : signal.tracks) {
-        if (track.bits.size() != type->revolution_bits) {
-            error = "a track is not one revolution of " + std::to_string(type->revolution_bits) + " bit times";
+        if (track.bits.size() > block_bits) {
+            error = "a track of " + std::to_string(track.bits.size()) + " bit times does not fit in a stream's " +
+                    std::to_string(block_bits);
             return false;
         }
     }

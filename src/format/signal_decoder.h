@@ -7,8 +7,7 @@
 
 #include "signal/disk_signal.h"
 
-// Every frame from the index on, as a receiver listening from there hears it: a start bit is a mark followed by a space
-// (the bit before the index counts as the revolution's last one), and a
-// frame that would run past the end of the revolution is not taken. Parity
-// and stop bits are not checked.
+// Every frame from the index on, as the controller's receiver hears it (see
+// decode_frames: a frame cut off by the end of the revolution is not taken).
+// Parity and stop bit errors are not reported here.
 std::vector<uint8_t> decode_track_bytes(const TrackSignal& track);

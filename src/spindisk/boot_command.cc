@@ -10,18 +10,13 @@
 #include "spindisk/command.h"
 #include "disk/boot_disk_facts.h"
 #include "disk/disk_file.h"
-#include "disk/image_reader.h"
 #include "fileio/input_file.h"
-#include "format/hfe_format.h"
-#include "format/hfe_reader.h"
-#include "image/geometry.h"
 #include "spindisk/boot_report.h"
 #include "sim/boot_run.h"
-#include "format/signal_encoder.h"
 
 const char BOOT_USAGE[] =
     "Usage: spindisk boot IMAGE [OPTIONS]\n"
-    "Boots IMAGE (a .65d image, or an HFE file as spindisk hfe writes) from\n"
+    "Boots IMAGE (a .65d image, an HFE file or an osiemu bit stream) from\n"
     "reset on a simulated OSI machine (6502, 6821 PIA, 6850 ACIA, a drive that\n"
     "turns in emulated time) and reports whether the\n"
     "program started, when, and for each track read: the pages and addresses\n"
@@ -146,11 +141,10 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     std::string error;
     if (!parse_boot_options(args, options, error)) return usage_error(COMMAND_NAME, error);
 
-    BootDisk disk;
+    DiskFile disk;
     const double* lead_in_us = options.has_lead_in_us ? &options.lead_in_us : nullptr;
-    const LoadStatus loaded = load_boot_disk(options.image_path, lead_in_us, disk, error);
-    if (loaded == LoadStatus::bad_option) return usage_error(COMMAND_NAME, error);
-    if (loaded == LoadStatus::failed) return command_error(error);
+    if (!load_disk_file(options.image_path, disk, error)) return command_error(error);
+    if (!lay_out_disk_signal(disk, options.image_path, lead_in_us, error)) return usage_error(COMMAND_NAME, error);
     if (disk.signal.tracks.empty() || disk.signal.tracks[0].bits.empty() || !(disk.signal.bit_rate >= 1)) {
         return command_error(quoted_name(options.image_path) + " holds no tracks to boot from");
     }

@@ -6,15 +6,17 @@
 #include "base/text.h"
 #include "spindisk/arguments.h"
 #include "spindisk/command.h"
+#include "disk/disk_file.h"
 #include "disk/image_reader.h"
-#include "fileio/output_file.h"
+#include "spindisk/output_writing.h"
 
 const char EXTRACT_USAGE[] =
     "Usage: spindisk extract IMAGE OUT [--size N] [--force]\n"
-    "Writes the program on a .65d image to the file OUT: the chunks of the\n"
-    "data tracks joined in order, or, for raw boot code, the pages the boot\n"
-    "ROM loads from track 0. Prints the load and start addresses and a\n"
-    "SpinLoad command that puts OUT on a disk again.\n"
+    "Writes the program on a disk (a .65d image, an HFE file or an osiemu bit\n"
+    "stream) to the file OUT: the chunks of the data tracks joined in order,\n"
+    "or, for raw boot code, the pages the boot ROM loads from track 0. Prints\n"
+    "the load and start addresses and a SpinLoad command that puts OUT on a\n"
+    "disk again.\n"
     "\n"
     "Options:\n"
     "  --size N   write only the first N bytes (at most what the image holds)\n"
@@ -109,76 +111,103 @@ std::string boot_header_text(const BootFacts& boot) {
     return text;
 }
 
-}  // namespace
-
-CommandOutput run_extract(const std::vector<std::string>& args) {
-    const ParsedArguments parsed = parse_command_arguments(args, EXTRACT_OPTIONS);
-    if (!parsed.error.empty()) return usage_error("extract", parsed.error);
-    if (parsed.positional.empty()) return usage_error("extract", "missing IMAGE and OUT");
-    if (parsed.positional.size() == 1) return usage_error("extract", "missing OUT");
-    if (parsed.positional.size() > 2) {
-        return usage_error("extract", "unexpected argument '" + parsed.positional[2] + "'");
-    }
-    const std::string& image_name = parsed.positional[0];
-    const std::string& out_name = parsed.positional[1];
+struct ExtractRequest {
+    std::string image_name, out_name;
+    bool cut = false;  // --size given
     unsigned long long wanted = 0;
-    const bool cut = parsed.has("size");
-    if (cut) {
+    bool force = false;
+};
+
+// The request from the command line; an empty error means it is good.
+std::string parse_extract_request(const std::vector<std::string>& args, ExtractRequest& request) {
+    const ParsedArguments parsed = parse_command_arguments(args, EXTRACT_OPTIONS);
+    if (!parsed.error.empty()) return parsed.error;
+    if (parsed.positional.empty()) return "missing IMAGE and OUT";
+    if (parsed.positional.size() == 1) return "missing OUT";
+    if (parsed.positional.size() > 2) return "unexpected argument '" + parsed.positional[2] + "'";
+    request.image_name = parsed.positional[0];
+    request.out_name = parsed.positional[1];
+    request.force = parsed.has("force");
+    request.cut = parsed.has("size");
+    if (request.cut) {
         const std::string& text = parsed.values.at("size");
-        if (!parse_unsigned(text, std::numeric_limits<unsigned long long>::max(), wanted)) {
-            return usage_error("extract", "--size needs a whole number of bytes, not '" + text + "'");
+        if (!parse_unsigned(text, std::numeric_limits<unsigned long long>::max(), request.wanted)) {
+            return "--size needs a whole number of bytes, not '" + text + "'";
         }
-        if (wanted == 0) return usage_error("extract", "--size must be at least 1");
+        if (request.wanted == 0) return "--size must be at least 1";
     }
+    return "";
+}
 
-    const ImageFile file = load_image_file(image_name);
-    if (!file.error.empty()) return command_error(file.error);
-    const ImageFacts& facts = file.facts;
+// The program's bytes, cut to --size; a failure (with its status) otherwise.
+bool program_to_write(const DiskFile& disk, const ExtractRequest& request, std::vector<uint8_t>& program,
+                      CommandOutput& failure) {
+    const ImageFacts& facts = disk.facts;
+    const std::string image = quoted_name(request.image_name);
     if (facts.boot.mode == BootMode::unknown) {
-        return command_error(quoted_name(image_name) + " has unknown boot code (boot header " +
-                             boot_header_text(facts.boot) + "); there is no program to extract");
+        failure = command_error(image + " has unknown boot code (boot header " + boot_header_text(facts.boot) +
+                                "); there is no program to extract");
+        return false;
     }
-    std::vector<uint8_t> program = program_bytes(facts, file.bytes.data(), file.bytes.size());
-    if (program.empty()) return command_error(quoted_name(image_name) + " holds no program");
-    if (cut) {
-        if (wanted > program.size()) {
-            return usage_error("extract", "--size " + std::to_string(wanted) + " is more than the " +
-                                              std::to_string(program.size()) + " bytes on " + quoted_name(image_name));
+    program = program_bytes(facts, disk.image.data(), disk.image.size());
+    if (program.empty()) {
+        failure = command_error(image + " holds no program");
+        return false;
+    }
+    if (request.cut) {
+        if (request.wanted > program.size()) {
+            failure = usage_error("extract", "--size " + std::to_string(request.wanted) + " is more than the " +
+                                                 std::to_string(program.size()) + " bytes on " + image);
+            return false;
         }
-        program.resize(static_cast<size_t>(wanted));
+        program.resize(static_cast<size_t>(request.wanted));
     }
+    return true;
+}
 
-    OutputFile output;
-    switch (open_output(out_name, parsed.has("force"), output)) {
-        case OutputOpen::exists:
-            return command_error(quoted_name(out_name) + " exists (use --force to overwrite)");
-        case OutputOpen::cannot_open:
-            return command_error("cannot open " + quoted_name(out_name) + " for writing");
-        case OutputOpen::ok:
-            break;
-    }
-    if (!finish_output(output, program.data(), program.size())) {
-        return command_error("cannot write " + quoted_name(out_name));
-    }
-
+// What was written and the SpinLoad command that puts it on a disk again,
+// then the notes; warnings about the bytes on stderr.
+CommandOutput extract_report(const DiskFile& disk, const ExtractRequest& request, size_t written) {
+    const ImageFacts& facts = disk.facts;
     CommandOutput result;
     std::string note;
     const std::string options = rebuild_options(facts, note);
-    result.out = "wrote " + std::to_string(program.size()) + " bytes to " + quoted_name(out_name) + "\n";
-    result.out += boot_summary(facts) + ": SpinLoad" + options + " " + input_word(out_name) + "\n";
+    result.out = "wrote " + std::to_string(written) + " bytes to " + quoted_name(request.out_name) + "\n";
+    result.out += boot_summary(facts) + ": SpinLoad" + options + " " + input_word(request.out_name) + "\n";
     if (facts.boot.mode == BootMode::loader && facts.boot.loader == LoaderKind::fast) {
         note += "note: SpinLoad writes the standard boot loader; the data tracks are the same, track 0 is not\n";
     }
-    if (facts.boot.mode == BootMode::raw && !cut && facts.boot.min_input_size > 0) {
+    if (facts.boot.mode == BootMode::raw && !request.cut && facts.boot.min_input_size > 0) {
         note += "note: the image does not record the code's exact length: SpinLoad -t wrote " +
                 std::to_string(facts.boot.min_input_size) + " to " + std::to_string(facts.boot.max_input_size) +
                 " bytes; --size N cuts OUT to N bytes\n";
     }
     result.out += note;
+    for (const std::string& problem : disk_decode_problems(disk)) {
+        result.err += "spindisk: warning: " + quoted_name(request.image_name) + ": " + problem + "\n";
+    }
     for (const ImageWarning& warning : facts.warnings) {
         for (const WarningCode code : WARNINGS_ABOUT_THE_BYTES) {
             if (warning.code == code) result.err += "spindisk: warning: " + warning.message + "\n";
         }
     }
     return result;
+}
+
+}  // namespace
+
+CommandOutput run_extract(const std::vector<std::string>& args) {
+    ExtractRequest request;
+    const std::string usage = parse_extract_request(args, request);
+    if (!usage.empty()) return usage_error("extract", usage);
+
+    DiskFile disk;
+    std::string error;
+    if (!load_disk_file(request.image_name, disk, error)) return command_error(error);
+    std::vector<uint8_t> program;
+    CommandOutput failure;
+    if (!program_to_write(disk, request, program, failure)) return failure;
+    error = write_output_file(request.out_name, request.force, program);
+    if (!error.empty()) return command_error(error);
+    return extract_report(disk, request, program.size());
 }

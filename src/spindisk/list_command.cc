@@ -1,16 +1,19 @@
-// spindisk list: what is on an image, for a person or (--json) for a script.
+// spindisk list: what is on a disk, for a person or (--json) for a script.
 #include "spindisk/arguments.h"
 #include "spindisk/command.h"
-#include "disk/image_reader.h"
+#include "disk/disk_file.h"
 #include "spindisk/listing.h"
 
 const char LIST_USAGE[] =
     "Usage: spindisk list [--json] IMAGE\n"
-    "Shows what is on a .65d image: its format, the boot track (SpinLoad's\n"
-    "loader, raw boot code or unknown code), the data tracks as the loader\n"
-    "reads them, the program's size and addresses, the directory label, and\n"
-    "warnings about anything that would keep the disk from booting or the\n"
-    "program from loading intact.\n"
+    "Shows what is on a disk: its format, the boot track (SpinLoad's loader,\n"
+    "raw boot code or unknown code), the data tracks as the loader reads them,\n"
+    "the program's size and addresses, the directory label, and warnings about\n"
+    "anything that would keep the disk from booting or the program from\n"
+    "loading intact. IMAGE is a .65d image, an HFE file or an osiemu bit\n"
+    "stream (.os5/.os8); the tracks of the last two are decoded as the disk\n"
+    "controller reads them, and the listing says how many bytes each gave and\n"
+    "which had parity or framing errors.\n"
     "\n"
     "Options:\n"
     "  --json   print the same facts as one JSON object (fields in the README)\n"
@@ -28,9 +31,10 @@ CommandOutput run_list(const std::vector<std::string>& args) {
     if (parsed.positional.empty()) return usage_error("list", "missing IMAGE");
     if (parsed.positional.size() > 1) return usage_error("list", "unexpected argument '" + parsed.positional[1] + "'");
 
-    const ImageFile file = load_image_file(parsed.positional[0]);
-    if (!file.error.empty()) return command_error(file.error);
+    DiskFile disk;
+    std::string error;
+    if (!load_disk_file(parsed.positional[0], disk, error)) return command_error(error);
     CommandOutput output;
-    output.out = parsed.has("json") ? listing_json(file.facts) : listing_text(file.facts);
+    output.out = parsed.has("json") ? listing_json(disk.facts, &disk) : listing_text(disk.facts, &disk);
     return output;
 }

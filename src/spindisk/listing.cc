@@ -138,10 +138,14 @@ std::string warnings_text(const ImageFacts& facts) {
 
 }  // namespace
 
-std::string listing_text(const ImageFacts& facts) {
+std::string listing_text(const ImageFacts& facts, const DiskFile* source) {
     const DiskGeometry& g = *facts.geometry;
     std::string text = "Image: " + std::string(g.name) + ", " + std::to_string(facts.image_size) + " bytes (" +
                        std::to_string(g.track_count) + " tracks of " + std::to_string(g.track_slot_size) + " bytes)\n";
+    if (source && source->kind != DiskFileKind::image) {
+        text += "Read from: " + disk_source_text(*source) + "\n";
+        for (const std::string& problem : disk_decode_problems(*source)) text += "  " + problem + "\n";
+    }
     text += boot_text(facts);
     if (facts.boot.mode == BootMode::loader) text += tracks_text(facts) + program_text(facts);
     return text + label_text(facts.label) + warnings_text(facts);
@@ -193,9 +197,25 @@ std::string track_json(const DataTrackFacts& data) {
     });
 }
 
+// Where a decoded disk came from and what each track gave, in track order.
+std::string source_json(const DiskFile& disk) {
+    std::vector<std::string> bytes, parity, framing;
+    for (const TrackDecodeReport& track : disk.decoded) {
+        bytes.push_back(json_number(track.bytes));
+        parity.push_back(json_number(track.parity_errors));
+        framing.push_back(json_number(track.framing_errors));
+    }
+    return json_object({
+        {"kind", json_string(disk.kind == DiskFileKind::hfe ? "hfe" : "osi_stream")},
+        {"decoded_bytes", json_array(bytes)},
+        {"parity_errors", json_array(parity)},
+        {"framing_errors", json_array(framing)},
+    });
+}
+
 }  // namespace
 
-std::string listing_json(const ImageFacts& facts) {
+std::string listing_json(const ImageFacts& facts, const DiskFile* source) {
     const DiskGeometry& g = *facts.geometry;
     const bool loader = facts.boot.mode == BootMode::loader;
     std::vector<std::string> tracks;
@@ -231,17 +251,18 @@ std::string listing_json(const ImageFacts& facts) {
             {"message", json_string(w.message)},
         }));
     }
-    return json_object({
-               {"format", json_string(g.name)},
-               {"image_size", json_number(facts.image_size)},
-               {"track_count", json_number(static_cast<uint64_t>(g.track_count))},
-               {"track_size", json_number(g.track_slot_size)},
-               {"boot", boot_json(facts.boot, g.format)},
-               {"tracks", json_array(tracks)},
-               {"terminator", terminator},
-               {"program", program},
-               {"label", label},
-               {"warnings", json_array(warnings)},
-           }) +
-           "\n";
+    std::vector<JsonField> fields = {
+        {"format", json_string(g.name)},
+        {"image_size", json_number(facts.image_size)},
+        {"track_count", json_number(static_cast<uint64_t>(g.track_count))},
+        {"track_size", json_number(g.track_slot_size)},
+        {"boot", boot_json(facts.boot, g.format)},
+        {"tracks", json_array(tracks)},
+        {"terminator", terminator},
+        {"program", program},
+        {"label", label},
+        {"warnings", json_array(warnings)},
+    };
+    if (source && source->kind != DiskFileKind::image) fields.push_back({"source", source_json(*source)});
+    return json_object(fields) + "\n";
 }

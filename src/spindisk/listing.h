@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "disk/disk_file.h"
 #include "disk/image_reader.h"
 
-// Both need facts of an image of a known format (facts.geometry set).
-std::string listing_text(const ImageFacts& facts);
-std::string listing_json(const ImageFacts& facts);
+// Both need facts of an image of a known format (facts.geometry set). With
+// the disk file they came from, a decoded one's source is stated too.
+std::string listing_text(const ImageFacts& facts, const DiskFile* source = nullptr);
+std::string listing_json(const ImageFacts& facts, const DiskFile* source = nullptr);

@@ -12,7 +12,8 @@ namespace {
 const char PROGRAM_USAGE_HEAD[] =
     "Usage: spindisk COMMAND [OPTIONS] ...\n"
     "Reads OSI disk images made by SpinLoad: look inside, take the program\n"
-    "back out, boot it on a simulated OSI machine, write it for a floppy emulator.\n"
+    "back out, boot it on a simulated OSI machine, write it for a floppy emulator\n"
+    "or convert it between .65d, HFE and osiemu bit streams.\n"
     "\n"
     "Commands:\n";
 
@@ -54,6 +55,7 @@ const std::vector<Command>& spindisk_commands() {
         {"extract", "write the program bytes back to a file", EXTRACT_USAGE, run_extract},
         {"boot", "boot an image on a simulated OSI machine", BOOT_USAGE, run_boot},
         {"hfe", "write an HFE file for a floppy emulator", HFE_USAGE, run_hfe},
+        {"convert", "write a disk as .65d, HFE or osiemu bit stream", CONVERT_USAGE, run_convert},
     };
     return COMMANDS;
 }

@@ -77,7 +77,7 @@ TEST(OsiStreamWriter, RefusesSignalsThatAreNotTheFormats) {
     const Case cases[] = {
         {"track count", idle_signal(DiskFormat::mini, 125000, 39, 25000)},
         {"bit rate", idle_signal(DiskFormat::mini, 250000, 40, 25000)},
-        {"revolution", idle_signal(DiskFormat::full, 250000, 77, 41666)},
+        {"track longer than its block", idle_signal(DiskFormat::full, 250000, 77, 5376 * 8 + 1)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -98,7 +98,7 @@ TEST(SpindiskHfe, ReplacesAnExistingFileOnlyWithForce) {
     const ProcessResult refused = run.spindisk({"disk.65d", "disk.hfe"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(refused.err, "spindisk: 'disk.hfe' exists; use --force to overwrite it\n");
+    EXPECT_EQ(refused.err, "spindisk: 'disk.hfe' exists (use --force to overwrite)\n");
     EXPECT_EQ(read_file(run.dir.file("disk.hfe")), old);
 
     const ProcessResult forced = run.spindisk({"--force", "disk.65d", "disk.hfe"});
@@ -170,14 +170,14 @@ TEST(SpindiskHfe, RefusesBadUsageAndBadImages) {
         {"negative lead-in", {"disk.65d", "a.hfe", "--lead-in-us", "-5"}, 2,
          "spindisk: --lead-in-us needs a number of microseconds, not '-5'\n" + USAGE_HINT},
         {"lead-in of a whole revolution", {"disk.65d", "a.hfe", "--lead-in-us", "200000"}, 2,
-         "spindisk: --lead-in-us must be shorter than one revolution (200000 us)\n" + USAGE_HINT},
+         "spindisk: --lead-in-us must be shorter than a revolution (200000 us)\n" + USAGE_HINT},
         {"missing image", {"none.65d", "a.hfe"}, 1, "spindisk: cannot open 'none.65d': no such file\n"},
         {"not an image", {"prog.bin", "a.hfe"}, 1,
          "spindisk: 'prog.bin' is 100 bytes; an image is 92160 bytes (5.25-inch) or 295680 bytes (8-inch)\n"},
         {"larger than any image", {"big.65d", "a.hfe"}, 1,
          "spindisk: 'big.65d' is 295681 bytes; an image is 92160 bytes (5.25-inch) or 295680 bytes (8-inch)\n"},
         {"output in a missing directory", {"disk.65d", "no/such/a.hfe"}, 1,
-         "spindisk: cannot open 'no/such/a.hfe' for output\n"},
+         "spindisk: cannot open 'no/such/a.hfe' for writing\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

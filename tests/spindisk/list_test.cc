@@ -232,7 +232,7 @@ TEST(List, RefusesWhatIsNotAnImage) {
         {"1000 bytes", "x.65d", true, 1000, " is 1000 bytes; " + sizes, true},
         {"one byte short", "x.65d", true, 92159, " is 92159 bytes; " + sizes, true},
         {"one byte over", "x.65d", true, 295681, " is 295681 bytes; " + sizes, true},
-        {"over a mebibyte", "x.65d", true, 1048577, " is more than 1048576 bytes; " + sizes, true},
+        {"over the read limit", "x.65d", true, 16777217, " is more than 16777216 bytes; " + sizes, true},
         {"missing", "none.65d", false, 0, ": no such file\n", false},
         {"a directory", "sub", false, 0, " is a directory, not a file\n", true},
     };

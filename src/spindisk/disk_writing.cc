@@ -1,0 +1,166 @@
+// A disk written as .65d, HFE or osiemu bit stream, and the texts about its layout.
+#include "spindisk/disk_writing.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "format/hfe_writer.h"
+#include "format/osi_stream_format.h"
+#include "format/osi_stream_writer.h"
+#include "image/geometry.h"
+#include "sim/boot_run.h"
+#include "spindisk/output_writing.h"
+
+namespace {
+
+const char IMAGE_EXTENSION[] = ".65d";
+const char HFE_EXTENSION[] = ".hfe";
+
+std::string lower_extension(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    const size_t slash = name.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string extension = name.substr(dot);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+// The index pulse of the drive the simulator models. The loader waits for
+// its end, so a sector mark sent before then passes unseen on every revolution.
+double index_pulse_us(DiskFormat format) { return default_boot_settings(format).index_us; }
+
+const char* with_article(DiskFormat format) { return format == DiskFormat::full ? "an " : "a "; }
+
+// "" when the output's extension fits the disk; else why not, for bad usage:
+// "'x.os8' is an 8-inch bit stream, but 'in.65d' is a 5.25-inch disk: name it .os5".
+std::string stream_extension_mismatch(const DiskWriteRequest& request, const DiskFile& disk) {
+    const DiskFormat named = request.format.stream_disk;
+    const DiskFormat actual = disk.geometry->format;
+    if (request.format.kind != DiskFileKind::osi_stream || named == actual) return "";
+    const OsiStreamType* fitting = osi_stream_type_for(actual);
+    return quoted_name(request.out_name) + " is " + with_article(named) + geometry_for(named).name +
+           " bit stream, but " + quoted_name(request.in_name) + " is " + with_article(actual) + disk.geometry->name +
+           " disk: name it " + (fitting ? fitting->extension : "");
+}
+
+// "" when every non-zero byte fit in the revolution; else "N non-zero bytes
+// do not fit in a revolution after a lead-in of X us (tracks 3, 4)".
+std::string layout_loss(const SignalLayoutReport& report, double lead_in_us) {
+    std::string tracks;
+    size_t dropped = 0;
+    for (size_t t = 0; t < report.nonzero_bytes_dropped.size(); t++) {
+        if (report.nonzero_bytes_dropped[t] == 0) continue;
+        dropped += report.nonzero_bytes_dropped[t];
+        tracks += (tracks.empty() ? "" : ", ") + std::to_string(t);
+    }
+    if (dropped == 0) return "";
+    return std::to_string(dropped) + " non-zero bytes do not fit in a revolution after a lead-in of " +
+           number_text(lead_in_us) + " us (tracks " + tracks + ")";
+}
+
+// The output file's bytes: the slots for a .65d, the disk's signal written
+// as HFE or as a bit stream. False with a reason otherwise.
+bool encode_disk(const DiskFile& disk, DiskFileKind kind, std::vector<uint8_t>& bytes, std::string& error) {
+    switch (kind) {
+        case DiskFileKind::image:
+            bytes = disk.image;
+            return true;
+        case DiskFileKind::hfe:
+            return signal_to_hfe(disk.signal, bytes, error);
+        case DiskFileKind::osi_stream:
+            return signal_to_osi_stream(disk.signal, bytes, error);
+    }
+    return false;
+}
+
+// The steps of write_disk_as after reading: each either passes or leaves
+// its failure.
+bool lay_out(const std::string& command, const DiskWriteRequest& request, WrittenDisk& written,
+             CommandOutput& failure) {
+    DiskFile& disk = written.disk;
+    const double* lead_in = request.has_lead_in ? &request.lead_in_us : nullptr;
+    std::string error = stream_extension_mismatch(request, disk);
+    if (error.empty()) lay_out_disk_signal(disk, request.in_name, lead_in, error);
+    if (!error.empty()) {
+        failure = usage_error(command, error);
+        return false;
+    }
+    written.lead_in_us = lead_in ? *lead_in : default_signal_timing(disk.geometry->format).lead_in_us;
+    // A .65d output takes the slots as they are: nothing is laid out in time.
+    if (request.format.kind != DiskFileKind::image) written.loss = layout_loss(disk.layout, written.lead_in_us);
+    if (!written.loss.empty() && !request.allow_truncation) {
+        failure = command_error(written.loss);
+        failure.err += std::string("spindisk: ") + request.truncation_hint + "\n";
+        return false;
+    }
+    return true;
+}
+
+bool encode_and_write(const DiskWriteRequest& request, WrittenDisk& written, CommandOutput& failure) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!encode_disk(written.disk, request.format.kind, bytes, error)) {
+        failure = command_error("cannot write " + quoted_name(request.in_name) + " as " +
+                                format_title(request.format.kind) + ": " + error);
+        return false;
+    }
+    error = write_output_file(request.out_name, request.force, bytes);
+    if (!error.empty()) {
+        failure = command_error(error);
+        return false;
+    }
+    written.file_size = bytes.size();
+    return true;
+}
+
+}  // namespace
+
+bool output_format_for_name(const std::string& name, OutputFormat& format) {
+    const std::string extension = lower_extension(name);
+    if (extension == IMAGE_EXTENSION || extension == HFE_EXTENSION) {
+        format = {extension == IMAGE_EXTENSION ? DiskFileKind::image : DiskFileKind::hfe, DiskFormat::mini};
+        return true;
+    }
+    for (const OsiStreamType& type : OSI_STREAM_TYPES) {
+        if (extension == type.extension) {
+            format = {DiskFileKind::osi_stream, type.format};
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* format_title(DiskFileKind kind) {
+    switch (kind) {
+        case DiskFileKind::image: return ".65d image";
+        case DiskFileKind::hfe: return "HFE file";
+        case DiskFileKind::osi_stream: return "osiemu bit stream";
+    }
+    return "";
+}
+
+bool write_disk_as(const std::string& command, const DiskWriteRequest& request, WrittenDisk& written,
+                   CommandOutput& failure) {
+    std::string error;
+    if (!load_disk_file(request.in_name, written.disk, error)) {
+        failure = command_error(error);
+        return false;
+    }
+    return lay_out(command, request, written, failure) && encode_and_write(request, written, failure);
+}
+
+std::string number_text(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.3f", value);
+    std::string text = buffer;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
+std::string short_lead_in_warning(const DiskFile& disk, double lead_in_us) {
+    const double index_us = index_pulse_us(disk.geometry->format);
+    if (disk.kind != DiskFileKind::image || lead_in_us >= index_us) return "";
+    return "spindisk: warning: the lead-in of " + number_text(lead_in_us) + " us is shorter than the index pulse (" +
+           number_text(index_us) + " us): the sector mark passes during the index pulse and the disk will not boot\n";
+}
