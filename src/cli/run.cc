@@ -44,76 +44,108 @@ std::string derive_output_name(const std::string& input_name) {
     return input_name + IMAGE_EXTENSION;
 }
 
-int run(const std::vector<std::string>& args) {
+namespace {
+
+// Each step of a run returns true to go on, or false with the run's exit
+// status set, its message already printed.
+
+bool parse_command_line(const std::vector<std::string>& args, ImageOptions& options, int& status) {
     const ParseResult parsed = parse_arguments(args);
     switch (parsed.outcome) {
         case ParseOutcome::no_arguments:
         case ParseOutcome::missing_load_address:
             print_to(stderr, MISSING_LOAD_ADDRESS_MESSAGE);
-            return STATUS_FAILED;
+            status = STATUS_FAILED;
+            return false;
         case ParseOutcome::unknown_argument:
             print_to(stderr, " Unknown argument:" + parsed.unknown_argument + "\r\n");
             print_to(stdout, USAGE_TEXT);
-            return STATUS_FAILED;
+            status = STATUS_FAILED;
+            return false;
         case ParseOutcome::no_input:
             print_to(stdout, USAGE_TEXT);
-            return STATUS_OK;
+            status = STATUS_OK;
+            return false;
         case ParseOutcome::ready:
             break;
     }
-    ImageOptions options = parsed.options;
-    const DiskGeometry& geometry = geometry_for(options.format);
+    options = parsed.options;
+    return true;
+}
 
+bool fail(const std::string& message, int failure, int& status) {
+    report(message);
+    status = failure;
+    return false;
+}
+
+// Opens the input, checks its size against the disk and reads it whole.
+bool read_checked_input(const ImageOptions& options, const DiskGeometry& geometry, InputFile& input, int& status) {
     // Reading one byte past the loader limit is enough to know "too big".
     const uint64_t loader_limit = max_input_loader(geometry);
-    InputFile input;
     const InputStatus opened = open_and_measure_input(options.input_path, loader_limit + 1, input);
     if (opened == InputStatus::cannot_open) {
-        report("Can't open '" + options.input_path + "' for input.");
-        return STATUS_CANNOT_OPEN_INPUT;
+        return fail("Can't open '" + options.input_path + "' for input.", STATUS_CANNOT_OPEN_INPUT, status);
     }
-    if (opened == InputStatus::read_failed) {
-        report("Can't read '" + options.input_path + "'.");
-        return STATUS_FAILED;
-    }
+    if (opened == InputStatus::read_failed) return fail("Can't read '" + options.input_path + "'.", STATUS_FAILED, status);
     if (input.size > loader_limit || (options.raw_boot && input.size > max_input_raw(geometry))) {
-        report("input file is too big for floppy image!");
-        return STATUS_FAILED;
+        return fail("input file is too big for floppy image!", STATUS_FAILED, status);
     }
-    if (input.size == 0) {
-        report("input file is empty!");
-        return STATUS_FAILED;
-    }
+    if (input.size == 0) return fail("input file is empty!", STATUS_FAILED, status);
     // The whole input is in memory before the output is touched, so an input
     // that is also the output (x.65d -o) is read intact.
     if (read_input(input) != InputStatus::ok) {
-        report("Can't read '" + options.input_path + "'.");
-        return STATUS_FAILED;
+        return fail("Can't read '" + options.input_path + "'.", STATUS_FAILED, status);
     }
+    return true;
+}
 
-    const std::string output_name =
-        options.has_output_path ? options.output_path : derive_output_name(options.input_path);
-    OutputFile output;
-    switch (open_output(output_name, options.overwrite, output)) {
+std::string exists_message(const std::string& output_name) {
+    return "Target file '" + output_name + "' exists. Use -o to overwrite";
+}
+
+bool open_image_output(const std::string& output_name, bool overwrite, OutputFile& output, int& status) {
+    switch (open_output(output_name, overwrite, output)) {
         case OutputOpen::exists:
-            report("Target file '" + output_name + "' exists. Use -o to overwrite");
-            return STATUS_FAILED;
+            return fail(exists_message(output_name), STATUS_FAILED, status);
         case OutputOpen::cannot_open:
-            report("Can't open '" + output_name + "' for output.");
-            return STATUS_FAILED;
+            return fail("Can't open '" + output_name + "' for output.", STATUS_FAILED, status);
         case OutputOpen::ok:
             break;
     }
+    return true;
+}
 
+bool build_disk_image(const ImageOptions& options, const DiskGeometry& geometry, const ProgramBytes& program,
+                      DiskImage& image, int& status) {
+    // On failure the output's owner removes what this run created.
+    if (!allocate_image(geometry, image)) return fail("Can't allocate memory!", STATUS_FAILED, status);
+    build_image(options, geometry, program, image);
+    return true;
+}
+
+// A name that appeared while the image was written is left alone, as if it
+// had been there from the start.
+int write_image(OutputFile& output, const std::string& output_name, const DiskImage& image) {
+    if (finish_output(output, image.bytes.get(), image.size)) return STATUS_OK;
+    report(output.name_taken ? exists_message(output_name) : "Can't write '" + output_name + "'.");
+    return STATUS_FAILED;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args) {
+    int status = STATUS_OK;
+    ImageOptions options;
+    if (!parse_command_line(args, options, status)) return status;
+    const DiskGeometry& geometry = geometry_for(options.format);
+    InputFile input;
+    if (!read_checked_input(options, geometry, input, status)) return status;
+    const std::string output_name =
+        options.has_output_path ? options.output_path : derive_output_name(options.input_path);
+    OutputFile output;
+    if (!open_image_output(output_name, options.overwrite, output, status)) return status;
     DiskImage image;
-    if (!allocate_image(geometry, image)) {
-        report("Can't allocate memory!");
-        return STATUS_FAILED;  // the output's owner removes what this run created
-    }
-    build_image(options, geometry, input.bytes, image);
-    if (!finish_output(output, image.bytes.get(), image.size)) {
-        report("Can't write '" + output_name + "'.");
-        return STATUS_FAILED;
-    }
-    return STATUS_OK;
+    if (!build_disk_image(options, geometry, input.bytes, image, status)) return status;
+    return write_image(output, output_name, image);
 }

@@ -1,6 +1,8 @@
 // Checking the started program against its file, and the boot's verdict.
 #include "disk/boot_verdict.h"
 
+#include <algorithm>
+
 #include "base/units.h"
 #include "loader/boot_loader.h"
 
@@ -8,6 +10,14 @@ namespace {
 
 bool in_finish_patch(uint16_t address) {
     return address >= LOADER_FINISH_PATCH_START && address <= LOADER_FINISH_PATCH_END;
+}
+
+// Whether the address holds one of the program's bytes; a program of 64 KB
+// or more, or an unknown one, holds them all.
+bool in_program(const ProgramRange& program, uint16_t address) {
+    if (!program.known || program.size >= ADDRESS_SPACE) return true;
+    const auto offset = static_cast<uint16_t>(address - program.first);
+    return offset < program.size;
 }
 
 }  // namespace
@@ -42,6 +52,30 @@ ProgramCheck check_program(const BootReport& report, const std::vector<uint8_t>&
     return check;
 }
 
-bool boot_succeeded(const BootReport& report) {
-    return report.outcome == BootOutcome::started && report.bytes_lost == 0 && report.readback_errors == 0;
+ProgramRange program_range(const ImageFacts& facts) {
+    ProgramRange range;
+    if (facts.boot.mode == BootMode::loader && facts.program.size > 0) {
+        range = {true, facts.program.load_address, facts.program.size};
+    } else if (facts.boot.mode == BootMode::raw) {
+        range = {true, facts.boot.load_address, facts.boot.code_size};
+    }
+    return range;
+}
+
+ReadbackErrors split_readback_errors(const BootReport& report, const ProgramRange& program) {
+    ReadbackErrors errors;
+    for (const TrackVisit& visit : report.visits) {
+        for (const AddressRun& run : visit.readback_runs) {
+            for (uint32_t i = 0; i < run.length; i++) {
+                if (!in_program(program, static_cast<uint16_t>(run.first + i))) errors.outside++;
+            }
+        }
+    }
+    errors.in_program = report.readback_errors - std::min(errors.outside, report.readback_errors);
+    return errors;
+}
+
+bool boot_succeeded(const BootReport& report, const ProgramRange& program) {
+    return report.outcome == BootOutcome::started && report.bytes_lost == 0 &&
+           split_readback_errors(report, program).in_program == 0;
 }

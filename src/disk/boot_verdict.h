@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "disk/image_reader.h"
 #include "sim/boot_run.h"
 
 // The program file against memory at the start, at the load address the disk names.
@@ -23,5 +24,27 @@ struct ProgramCheck {
 
 ProgramCheck check_program(const BootReport& report, const std::vector<uint8_t>& program);
 
-// A good boot: started, nothing lost to overruns, no read-back errors.
-bool boot_succeeded(const BootReport& report);
+// The program's own bytes on the disk, as the image reader finds them: the
+// chunks of the data tracks, or raw boot code's pages. The loader stores
+// whole pages, so on the last track it writes past the program's end.
+struct ProgramRange {
+    bool known = false;
+    uint16_t first = 0;
+    uint64_t size = 0;  // may wrap past $FFFF
+};
+
+ProgramRange program_range(const ImageFacts& facts);
+
+// Read-back errors by where they fell: in the program's bytes (every one
+// when the range is not known), or outside them.
+struct ReadbackErrors {
+    uint64_t in_program = 0;
+    uint64_t outside = 0;
+};
+
+ReadbackErrors split_readback_errors(const BootReport& report, const ProgramRange& program);
+
+// A good boot: started, nothing lost to overruns, no read-back errors in the
+// program's bytes. Errors outside them (stores past its end where there is
+// no RAM) leave the program as it is; without a range every one counts.
+bool boot_succeeded(const BootReport& report, const ProgramRange& program = ProgramRange{});

@@ -3,10 +3,12 @@
 #include "disk/disk_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <utility>
 
+#include "base/text.h"
 #include "fileio/paths.h"
 #include "format/frame_decoder.h"
 #include "format/hfe_format.h"
@@ -15,7 +17,42 @@
 #include "format/osi_stream_reader.h"
 #include "image/geometry.h"
 
-std::string quoted_name(const std::string& name) { return "'" + name + "'"; }
+namespace {
+
+constexpr unsigned char DELETE_CHARACTER = 0x7F;
+// UTF-8 writes the C1 controls U+0080..U+009F as C2 80..C2 9F; terminals
+// act on them (C2 9B is CSI) just as on the C0 ones.
+constexpr unsigned char C1_LEAD_BYTE = 0xC2;
+constexpr unsigned char C1_FIRST = 0x80;
+constexpr unsigned char C1_LAST = 0x9F;
+
+void append_escaped(unsigned char byte, std::string& text) {
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+    text += escaped;
+}
+
+}  // namespace
+
+// A file name is shown as it is (UTF-8 included), but a control character
+// in it would act on the terminal, so those are written as \xNN.
+std::string quoted_name(const std::string& name) {
+    std::string text = "'";
+    for (size_t i = 0; i < name.size(); i++) {
+        const unsigned char byte = static_cast<unsigned char>(name[i]);
+        const unsigned char next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
+        if (byte == C1_LEAD_BYTE && next >= C1_FIRST && next <= C1_LAST) {
+            append_escaped(byte, text);
+            append_escaped(next, text);
+            i++;
+        } else if (byte < FIRST_PRINTABLE || byte == DELETE_CHARACTER) {
+            append_escaped(byte, text);
+        } else {
+            text += name[i];
+        }
+    }
+    return text + "'";
+}
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "format/signal_encoder.h"
 #include "signal/disk_signal.h"
 
-// A file name as messages show it: 'name'.
+// A file name as messages show it: 'name', its control characters as \xNN.
 std::string quoted_name(const std::string& name);
 
 // The messages every command gives for a file it could not read, and for a

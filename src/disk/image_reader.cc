@@ -36,6 +36,7 @@ constexpr WarningInfo WARNING_TABLE[] = {
     {WarningCode::loader_memory, "loader_memory", WarningLevel::error},
     {WarningCode::finish_patch, "finish_patch", WarningLevel::warning},
     {WarningCode::io_area, "io_area", WarningLevel::warning},
+    {WarningCode::disk_controller, "disk_controller", WarningLevel::error},
     {WarningCode::track_header, "track_header", WarningLevel::warning},
     {WarningCode::sector_mark_moved, "sector_mark_moved", WarningLevel::warning},
     {WarningCode::no_sector_mark, "no_sector_mark", WarningLevel::error},
@@ -69,6 +70,11 @@ constexpr MemoryRegion LOADER_MEMORY[] = {
 };
 constexpr MemoryRegion FINISH_PATCH = {LOADER_FINISH_PATCH_START, LOADER_FINISH_PATCH_END};
 constexpr MemoryRegion IO_AREA = {IO_AREA_START, 0xFFFF};
+// The disk controller's PIA and ACIA and their neighbourhood on the board.
+// $C000 itself is port A's output register, and its lines are all inputs;
+// a byte at $C001 (control A) switches port A to its direction register,
+// and the loader never sees the index or track-0 lines again.
+constexpr MemoryRegion DISK_CONTROLLER = {0xC001, 0xC01F};
 
 std::string hex_byte(uint8_t value) {
     char text[3];
@@ -151,72 +157,89 @@ void read_boot_track(const uint8_t* slot, const DiskGeometry& g, ImageFacts& fac
     }
 }
 
+// The load header the loader finds on a track, or why it finds none.
+enum class HeaderFound { yes, no_mark, cut };
+
+HeaderFound find_load_header(const uint8_t* slot, size_t slot_size, int track, ImageFacts& facts, size_t& mark) {
+    if (!has_track_header(slot, track)) {
+        warn(facts, WarningCode::track_header, track,
+             track_name(track) + " does not begin with its track header 43 57 " + hex_byte(to_bcd(track)) +
+                 " 58 (\"CW\", the track in BCD, \"X\"); the loader reads it all the same");
+    }
+    mark = find_sector_mark(slot, slot_size);
+    if (mark == slot_size) {
+        warn(facts, WarningCode::no_sector_mark, track,
+             track_name(track) + " holds no $76 $01 anywhere: the loader would search it for ever");
+        return HeaderFound::no_mark;
+    }
+    if (mark != DATA_SECTOR_MARK_OFFSET) {
+        warn(facts, WarningCode::sector_mark_moved, track,
+             track_name(track) + " has no $76 $01 at bytes 4-5; the loader finds one at byte " +
+                 std::to_string(mark) + " and reads its load header there");
+    }
+    if (slot_size - mark < MARK_TO_DATA) {
+        warn(facts, WarningCode::header_cut, track,
+             track_name(track) + ": the load header after $76 $01 at byte " + std::to_string(mark) +
+                 " runs past the end of the track");
+        return HeaderFound::cut;
+    }
+    return HeaderFound::yes;
+}
+
+// A page count of 0, or of 14 and more, ends loading.
+bool is_terminator(uint8_t page_count) { return page_count == 0 || page_count >= LOADER_PAGE_COUNT_LIMIT; }
+
+void note_terminator(int track, uint8_t page_count, uint16_t address, ImageFacts& facts) {
+    facts.terminator = {true, track, page_count, address};
+    if (page_count != 0) {
+        warn(facts, WarningCode::high_page_count, track,
+             track_name(track) + ": page count " + std::to_string(page_count) + " (14 or more) ends loading as 0 does");
+    }
+}
+
+DataTrackFacts data_track(int track, size_t mark, uint8_t page_count, uint16_t address, size_t slot_size,
+                          ImageFacts& facts) {
+    DataTrackFacts data;
+    data.track = track;
+    data.sector_offset = mark;
+    data.page_count = page_count;
+    data.load_address = address;
+    // The loader stores 253 bytes in the first page, 256 in each further one.
+    data.stored_size = page_count * PAGE_SIZE - LOAD_HEADER_SIZE;
+    data.data_offset = mark + MARK_TO_DATA;
+    const size_t room = slot_size - data.data_offset;
+    data.bytes_in_slot = std::min(data.stored_size, room);
+    if (data.stored_size > room) {
+        warn(facts, WarningCode::past_track, track,
+             track_name(track) + ": page count " + std::to_string(page_count) + " asks for " +
+                 std::to_string(data.stored_size) + " bytes, but only " + std::to_string(room) +
+                 " follow the load header on the track; the loader would reach the index hole"
+                 " and jump through the reset vector");
+    }
+    return data;
+}
+
 // Follows the loader from track 1 on: find the sector, read the load
 // header, store, step to the next track, until a page count of 0 or 14
 // and more ends loading, or the walk cannot go on.
 void walk_data_tracks(const uint8_t* image, const DiskGeometry& g, ImageFacts& facts) {
     const size_t slot_size = g.track_slot_size;
-    for (int track = 1;; track++) {
-        if (track > g.last_track) {
-            warn(facts, WarningCode::off_disk, NO_TRACK,
-                 "no terminator on tracks 1 to " + std::to_string(g.last_track) + ": after track " +
-                     std::to_string(g.last_track) + " the loader would step off the disk");
-            return;
-        }
+    for (int track = 1; track <= g.last_track; track++) {
         const uint8_t* slot = image + track_offset(g, track);
-        if (!has_track_header(slot, track)) {
-            warn(facts, WarningCode::track_header, track,
-                 track_name(track) + " does not begin with its track header 43 57 " + hex_byte(to_bcd(track)) +
-                     " 58 (\"CW\", the track in BCD, \"X\"); the loader reads it all the same");
-        }
-        const size_t mark = find_sector_mark(slot, slot_size);
-        if (mark == slot_size) {
-            warn(facts, WarningCode::no_sector_mark, track,
-                 track_name(track) + " holds no $76 $01 anywhere: the loader would search it for ever");
-            return;
-        }
-        if (mark != DATA_SECTOR_MARK_OFFSET) {
-            warn(facts, WarningCode::sector_mark_moved, track,
-                 track_name(track) + " has no $76 $01 at bytes 4-5; the loader finds one at byte " +
-                     std::to_string(mark) + " and reads its load header there");
-        }
-        if (slot_size - mark < MARK_TO_DATA) {
-            warn(facts, WarningCode::header_cut, track,
-                 track_name(track) + ": the load header after $76 $01 at byte " + std::to_string(mark) +
-                     " runs past the end of the track");
-            return;
-        }
+        size_t mark = 0;
+        if (find_load_header(slot, slot_size, track, facts, mark) != HeaderFound::yes) return;
         const uint8_t page_count = slot[mark + MARK_TO_PAGE_COUNT];
         const uint16_t address =
             static_cast<uint16_t>(slot[mark + MARK_TO_ADDRESS_HIGH] << 8 | slot[mark + MARK_TO_ADDRESS_LOW]);
-        if (page_count == 0 || page_count >= LOADER_PAGE_COUNT_LIMIT) {
-            facts.terminator = {true, track, page_count, address};
-            if (page_count != 0) {
-                warn(facts, WarningCode::high_page_count, track,
-                     track_name(track) + ": page count " + std::to_string(page_count) +
-                         " (14 or more) ends loading as 0 does");
-            }
+        if (is_terminator(page_count)) {
+            note_terminator(track, page_count, address, facts);
             return;
         }
-        DataTrackFacts data;
-        data.track = track;
-        data.sector_offset = mark;
-        data.page_count = page_count;
-        data.load_address = address;
-        // The loader stores 253 bytes in the first page, 256 in each further one.
-        data.stored_size = page_count * PAGE_SIZE - LOAD_HEADER_SIZE;
-        data.data_offset = mark + MARK_TO_DATA;
-        const size_t room = slot_size - data.data_offset;
-        data.bytes_in_slot = std::min(data.stored_size, room);
-        if (data.stored_size > room) {
-            warn(facts, WarningCode::past_track, track,
-                 track_name(track) + ": page count " + std::to_string(page_count) + " asks for " +
-                     std::to_string(data.stored_size) + " bytes, but only " + std::to_string(room) +
-                     " follow the load header on the track; the loader would reach the index hole"
-                     " and jump through the reset vector");
-        }
-        facts.tracks.push_back(data);
+        facts.tracks.push_back(data_track(track, mark, page_count, address, slot_size, facts));
     }
+    warn(facts, WarningCode::off_disk, NO_TRACK,
+         "no terminator on tracks 1 to " + std::to_string(g.last_track) + ": after track " +
+             std::to_string(g.last_track) + " the loader would step off the disk");
 }
 
 // The image does not record chunk lengths: SpinLoad's chunks follow one
@@ -289,7 +312,11 @@ void check_memory(ImageFacts& facts) {
                      ", over " + format_region(FINISH_PATCH) +
                      ", which the loader's finish overwrites before it starts the program");
         }
-        if (touches(data.load_address, data.stored_size, IO_AREA)) {
+        if (touches(data.load_address, data.stored_size, DISK_CONTROLLER)) {
+            warn(facts, WarningCode::disk_controller, data.track,
+                 stores + ", into the disk controller's registers at " + format_region(DISK_CONTROLLER) +
+                     ": the loader loses the index and track-0 lines, and the disk does not boot");
+        } else if (touches(data.load_address, data.stored_size, IO_AREA)) {
             warn(facts, WarningCode::io_area, data.track,
                  stores + ", into the I/O and ROM area at " + format_address(IO_AREA_START) + " and up");
         }

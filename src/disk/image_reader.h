@@ -19,7 +19,8 @@ enum class WarningCode {
     wraps,              // the program runs past $FFFF to $0000
     loader_memory,      // a track stores over memory the loader needs while it loads
     finish_patch,       // program bytes at $012B-$0130, which the finish overwrites
-    io_area,            // a track stores into $C000 and up
+    io_area,            // a track stores into $C000, or $C020 and up
+    disk_controller,    // a track stores into $C001-$C01F, the disk controller's registers
     track_header,       // a walked track's header is not "CW" <BCD track> "X"
     sector_mark_moved,  // $76 $01 is not at bytes 4-5; the loader finds it further on
     no_sector_mark,     // no $76 $01 on a track: the loader searches for ever

@@ -42,9 +42,13 @@ InputStatus open_and_measure_input(const std::string& name, uint64_t read_bound,
     if (fs::is_regular_file(status)) {
         const uintmax_t size = fs::file_size(path, error);
         if (error) return InputStatus::cannot_open;
-        input.regular = true;
-        input.size = size;
-        return InputStatus::ok;
+        // Some files say 0 and hold data (/proc/self/status): only reading
+        // tells an empty file from those, so they are read like a stream.
+        if (size > 0) {
+            input.regular = true;
+            input.size = size;
+            return InputStatus::ok;
+        }
     }
     // A pipe or a device has no size to ask for: read it, but never more
     // than the bound, so that /dev/zero ends as "too big".

@@ -18,8 +18,9 @@ struct InputFile {
     InputHandle handle;          // open until the contents are read
 };
 
-// Opens the input and learns its size. A regular file is only measured; a
-// pipe or device is read at once, up to read_bound bytes (one past the largest
+// Opens the input and learns its size. A regular file is only measured
+// (unless its size is 0, which some files with data report); a pipe or
+// device is read at once, up to read_bound bytes (one past the largest
 // acceptable input is enough to tell "too big").
 InputStatus open_and_measure_input(const std::string& name, uint64_t read_bound, InputFile& input);
 

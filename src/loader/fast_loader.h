@@ -56,9 +56,6 @@ constexpr size_t FAST_LOADER_MESSAGE_SIZE = 19;
 constexpr unsigned FAST_LOADER_SETTLE_MS = 20;
 constexpr uint64_t FAST_LOADER_MILLISECOND_CYCLES = 981;  // 5 * 195 + 6: 1 ms at 983040 Hz
 
-// The longest path from one byte read to the next, in cycles, and the
-// clocks at which it fits in a byte's time: 38 cycles in 44 us (8-inch) and
-// in 88 us (5.25-inch), rounded up.
+// The longest path from one byte read to the next, in cycles: 38 fit in
+// 44 us (an 8-inch byte) from 863637 Hz on.
 constexpr unsigned FAST_LOADER_MAX_CYCLES_PER_BYTE = 38;
-constexpr uint64_t FAST_LOADER_MIN_CPU_HZ_FULL = 864000;
-constexpr uint64_t FAST_LOADER_MIN_CPU_HZ_MINI = 432000;

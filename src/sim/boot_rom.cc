@@ -1,4 +1,4 @@
-// The ROM's bytes, hand-assembled, and the clock-dependent patch of its delay.
+// The ROM's bytes, hand-assembled.
 #include "sim/boot_rom.h"
 
 #include <algorithm>
@@ -9,9 +9,11 @@ constexpr uint8_t EMPTY_ROM_BYTE = 0xFF;  // not an instruction: a stray jump st
 constexpr uint8_t MOTOR_MS = ROM_MOTOR_WAIT_MS;
 constexpr uint8_t STEP_MS = ROM_STEP_WAIT_MS;
 constexpr uint8_t HEAD_MS = ROM_HEAD_WAIT_MS;
+// The delay's inner count, for ROM_DELAY_PASS_CYCLES: 2 + 195 * 5 - 1 + 2 + 2 + 3 = 983.
+constexpr uint8_t SPIN_PASSES = 195;
 
 // The disk boot, from the reset entry at $FF00. Zero page $F8/$F9 is the
-// store pointer, $F1 the delay's round count.
+// store pointer.
 constexpr uint8_t BOOT_CODE[] = {
     0xD8,              // FF00 RESET  CLD
     0xA2, 0xFF,        // FF01        LDX #$FF
@@ -86,19 +88,14 @@ constexpr uint8_t BOOT_CODE[] = {
     0x09, 0x08,        // FFA4        ORA #$08
     0x8D, 0x02, 0xC0,  // FFA6        STA $C002   ; and high again
     0xA2, STEP_MS,     // FFA9        LDX #25     ; then wait, falling into DELAY
-    0xA0, 0x00,        // FFAB DELAY  LDY #passes ; X milliseconds; passes and
-    0xA9, 0x00,        // FFAD        LDA #rounds ; rounds are patched for the clock
-    0x85, 0xF1,        // FFAF        STA $F1
-    0x88,              // FFB1 SPIN   DEY
-    0xD0, 0xFD,        // FFB2        BNE SPIN
-    0xC6, 0xF1,        // FFB4        DEC $F1
-    0x10, 0xF9,        // FFB6        BPL SPIN    ; 256 more passes per round
-    0xCA,              // FFB8        DEX
-    0xD0, 0xF0,        // FFB9        BNE DELAY
-    0x60,              // FFBB        RTS
+    0xA0, SPIN_PASSES, // FFAB DELAY  LDY #195    ; X passes of 983 cycles:
+    0x88,              // FFAD SPIN   DEY         ; LDY 2, 195 * (DEY 2 + BNE 3) - 1,
+    0xD0, 0xFD,        // FFAE        BNE SPIN    ; NOP 2, DEX 2, BNE 3
+    0xEA,              // FFB0        NOP
+    0xCA,              // FFB1        DEX
+    0xD0, 0xF7,        // FFB2        BNE DELAY
+    0x60,              // FFB4        RTS
 };
-constexpr uint16_t DELAY_PASSES_ADDRESS = 0xFFAC;
-constexpr uint16_t DELAY_ROUNDS_ADDRESS = 0xFFAE;
 
 // The monitor's stand-in: it sets up the stack and waits at its warm entry.
 // $FE01 holds LDX's opcode, which is what makes it non-zero.
@@ -117,15 +114,6 @@ constexpr uint8_t VECTORS[] = {
     0x00, 0xFE,  // FFFE IRQ   -> MONITOR
 };
 
-// The loop's fixed cost: LDY 2 + LDA 2 + STA 3, the last BNE 2 instead of 3,
-// DEC 5 + BPL 2 at the end, DEX 2 + BNE 3.
-constexpr uint64_t LOOP_FIXED_CYCLES = 18;
-constexpr uint64_t CYCLES_PER_PASS = 5;       // DEY 2 + BNE 3
-constexpr uint64_t CYCLES_PER_ROUND = 1287;   // DEC 5 + BPL 3 + 256 passes - 1
-constexpr unsigned MAX_PASSES = 256;
-constexpr unsigned MAX_ROUNDS = 127;          // the round count must stay positive for BPL
-constexpr uint64_t MILLISECONDS_PER_SECOND = 1000;
-
 template <size_t N>
 void place(BootRom& rom, uint16_t address, const uint8_t (&bytes)[N]) {
     std::copy(bytes, bytes + N, rom.begin() + (address - ROM_START));
@@ -133,30 +121,11 @@ void place(BootRom& rom, uint16_t address, const uint8_t (&bytes)[N]) {
 
 }  // namespace
 
-MillisecondLoop millisecond_loop(uint64_t cpu_hz) {
-    const uint64_t target = (cpu_hz + MILLISECONDS_PER_SECOND / 2) / MILLISECONDS_PER_SECOND;
-    MillisecondLoop loop{1, 0};
-    if (target <= LOOP_FIXED_CYCLES + CYCLES_PER_PASS) return loop;
-    loop.high = static_cast<unsigned>(
-        std::min<uint64_t>((target - LOOP_FIXED_CYCLES - 1) / CYCLES_PER_ROUND, MAX_ROUNDS));
-    const uint64_t rest = target - LOOP_FIXED_CYCLES - loop.high * CYCLES_PER_ROUND;
-    const uint64_t passes = (rest + CYCLES_PER_PASS / 2) / CYCLES_PER_PASS;
-    loop.passes = static_cast<unsigned>(std::clamp<uint64_t>(passes, 1, MAX_PASSES));
-    return loop;
-}
-
-uint64_t millisecond_loop_cycles(const MillisecondLoop& loop) {
-    return CYCLES_PER_PASS * loop.passes + CYCLES_PER_ROUND * loop.high + LOOP_FIXED_CYCLES;
-}
-
-BootRom build_boot_rom(uint64_t cpu_hz) {
+BootRom build_boot_rom() {
     BootRom rom;
     rom.fill(EMPTY_ROM_BYTE);
     place(rom, ROM_MONITOR_ENTRY, MONITOR_CODE);
     place(rom, ROM_RESET_ENTRY, BOOT_CODE);
     place(rom, VECTORS_ADDRESS, VECTORS);
-    const MillisecondLoop loop = millisecond_loop(cpu_hz);
-    rom[DELAY_PASSES_ADDRESS - ROM_START] = static_cast<uint8_t>(loop.passes % (MAX_PASSES));
-    rom[DELAY_ROUNDS_ADDRESS - ROM_START] = static_cast<uint8_t>(loop.high);
     return rom;
 }

@@ -23,21 +23,16 @@ constexpr uint16_t ROM_BOOT_TRACK_ENTRY = 0x2200;
 // Non-zero on video-console machines, which this one is.
 constexpr uint16_t ROM_CONSOLE_FLAG = 0xFE01;
 
-// What the boot waits for, in milliseconds (each at most 255).
+// What the boot waits for, in milliseconds at the machine's standard clock
+// of 983040 Hz. Like the machines' own ROMs, ours waits with fixed loops of
+// CPU cycles, so at 1966080 Hz every wait lasts half as long.
+constexpr uint64_t ROM_STANDARD_CPU_HZ = 983040;
 constexpr unsigned ROM_MOTOR_WAIT_MS = 250;  // after reset, for the disk to come up to speed
 constexpr unsigned ROM_STEP_WAIT_MS = 25;    // after each step pulse: step and settle
 constexpr unsigned ROM_HEAD_WAIT_MS = 160;   // after loading the head
+// One pass of the delay loop: 983 cycles, a millisecond at 983040 Hz to
+// within 0.004 %. A wait of n passes takes n * 983 - 1 cycles (the last
+// branch back is not taken), not counting the call.
+constexpr uint64_t ROM_DELAY_PASS_CYCLES = 983;
 
-// The ROM for a CPU clocked at cpu_hz: its delay loops are CPU loops, so the
-// loop count of one millisecond is worked out from the clock and patched in.
-BootRom build_boot_rom(uint64_t cpu_hz);
-
-// The ROM's one-millisecond loop: LDY #low, LDA #high, STA, then DEY/BNE
-// passes, high more rounds of 256; it takes 5 * passes + 1287 * high + 18
-// cycles, with passes 1..256. Chosen as close to cpu_hz / 1000 as it gets.
-struct MillisecondLoop {
-    unsigned passes;  // 1..256 (256 is written as 0)
-    unsigned high;    // 0..127
-};
-MillisecondLoop millisecond_loop(uint64_t cpu_hz);
-uint64_t millisecond_loop_cycles(const MillisecondLoop& loop);
+BootRom build_boot_rom();

@@ -58,7 +58,7 @@ void record_end(BootReport& report, Machine& m) {
     report.head_track = m.drive.track;
     report.visits.clear();
     report.bytes_lost = report.readback_errors = 0;
-    for (const TrackVisit& visit : m.visits) {
+    for (const TrackVisit& visit : m.watch.visits) {
         report.bytes_lost += visit.bytes_lost;
         report.readback_errors += visit.readback_errors;
         if (visit.bytes_read > 0) report.visits.push_back(visit);
@@ -67,7 +67,7 @@ void record_end(BootReport& report, Machine& m) {
 }
 
 BootOutcome outcome_at_limit(const Machine& m) {
-    const TrackVisit& visit = m.visits.back();
+    const TrackVisit& visit = m.watch.visits.back();
     if (drive_head_loaded(m.drive) && visit.bytes_stored == 0) return BootOutcome::no_sector;
     return BootOutcome::time_limit;
 }
@@ -150,7 +150,7 @@ BootReport run_boot(const DiskSignal& disk, const BootDiskFacts& facts, const Bo
     auto machine = std::make_unique<Machine>();
     Machine& m = *machine;
     machine_power_on(m, disk, MachineSettings{settings.cpu_hz, settings.index_us, settings.start_track},
-                     build_boot_rom(settings.cpu_hz));
+                     build_boot_rom());
     report.bit_rate = m.clock.bit_rate;
     report.revolution_bits = m.drive.revolution_bits;
 

@@ -8,10 +8,10 @@
 
 namespace {
 
-// Brings the receiver up to the present: every bit whose middle has passed
-// is sampled from the line as it has been since the last look.
-void sync_receiver(Machine& m) {
-    acia_receive(m.acia, drive_data_line(m.drive, *m.disk), bits_sampled_by(m.clock, m.cpu.cycles));
+// Brings the receiver up to the cycle: every bit whose middle has passed is
+// sampled from the line as it has been since the last look.
+void sync_receiver(Machine& m, uint64_t cycle) {
+    acia_receive(m.acia, drive_data_line(m.drive, *m.disk), bits_sampled_by(m.clock, cycle));
 }
 
 // The index pulses that began in (from, to]: one at each multiple of the revolution.
@@ -20,52 +20,24 @@ uint64_t index_pulses_between(const Machine& m, uint64_t from_cycle, uint64_t to
     return bit_time_at(m.clock, to_cycle) / revolution - bit_time_at(m.clock, from_cycle) / revolution;
 }
 
-void close_visit(Machine& m) {
-    TrackVisit& visit = m.visits.back();
-    visit.left_cycle = m.cpu.cycles;
-    visit.index_pulses = index_pulses_between(m, visit.arrived_cycle, visit.left_cycle);
+void leave_track(Machine& m, uint64_t cycle) {
+    const uint64_t arrived = m.watch.visits.back().arrived_cycle;
+    watch_leave(m.watch, cycle, index_pulses_between(m, arrived, cycle));
 }
 
-void open_visit(Machine& m) {
-    TrackVisit visit;
-    visit.track = m.drive.track;
-    visit.arrived_cycle = m.cpu.cycles;
-    m.visits.push_back(visit);
-}
-
-void set_port_b(Machine& m) {
+void set_port_b(Machine& m, uint64_t cycle) {
     const uint8_t lines = pia_port_b_lines(m.pia);
     if (lines == m.drive.control_lines) return;
-    sync_receiver(m);  // the bits so far came from the old track and head state
+    sync_receiver(m, cycle);  // the bits so far came from the old track and head state
     const int track = m.drive.track;
     drive_set_control(m.drive, lines);
     if (m.drive.track != track) {
-        close_visit(m);
-        open_visit(m);
+        leave_track(m, cycle);
+        watch_arrive(m.watch, m.drive.track, cycle);
     }
 }
 
-uint8_t read_data_register(Machine& m) {
-    sync_receiver(m);
-    const uint8_t value = acia_read_data(m.acia);
-    TrackVisit& visit = m.visits.back();
-    visit.bytes_read++;
-    // Frames lost after the program's first read and before this one are
-    // bytes it missed; those lost while nobody was reading are not.
-    if (m.reads_since_configure > 0) visit.bytes_lost += m.acia.frames_lost - m.lost_at_last_read;
-    m.lost_at_last_read = m.acia.frames_lost;
-    m.reads_since_configure++;
-    m.disk_byte_pending = true;
-    m.disk_byte = value;
-    return value;
-}
-
-void write_control_register(Machine& m, uint8_t value) {
-    sync_receiver(m);
-    acia_write_control(m.acia, value, bits_sampled_by(m.clock, m.cpu.cycles));
-    m.reads_since_configure = 0;
-    m.lost_at_last_read = m.acia.frames_lost;
-}
+bool in_pia(uint16_t address) { return address >= PIA_BASE && address <= PIA_BASE + PIA_REGISTER_MASK; }
 
 }  // namespace
 
@@ -73,43 +45,42 @@ bool machine_writable(uint16_t address) {
     return address <= RAM_END || (address >= VIDEO_START && address <= VIDEO_END);
 }
 
-uint8_t Machine::read_device(uint16_t address) {
-    if (address >= PIA_BASE && address <= PIA_BASE + PIA_REGISTER_MASK) {
-        const uint8_t inputs = drive_status_lines(drive, bit_time_at(clock, cpu.cycles));
+uint8_t Machine::read_device(uint16_t address, uint64_t cycle) {
+    if (in_pia(address)) {
+        const uint8_t inputs = drive_status_lines(drive, bit_time_at(clock, cycle));
         return pia_read(pia, static_cast<uint16_t>(address - PIA_BASE), inputs);
     }
     if (address == ACIA_BASE + ACIA_CONTROL_STATUS) {
-        sync_receiver(*this);
+        sync_receiver(*this, cycle);
         return acia_status(acia);
     }
-    if (address == ACIA_BASE + ACIA_DATA) return read_data_register(*this);
+    if (address == ACIA_BASE + ACIA_DATA) {
+        sync_receiver(*this, cycle);
+        const uint8_t value = acia_read_data(acia);
+        watch_disk_read(watch, value, acia.frames_lost);
+        return value;
+    }
     return UNMAPPED_READ;
 }
 
-void Machine::write_upper(uint16_t address, uint8_t value) {
-    if (address >= PIA_BASE && address <= PIA_BASE + PIA_REGISTER_MASK) {
+void Machine::write_upper(uint16_t address, uint8_t value, uint64_t cycle) {
+    if (in_pia(address)) {
         pia_write(pia, static_cast<uint16_t>(address - PIA_BASE), value);
-        set_port_b(*this);
+        set_port_b(*this, cycle);
     } else if (address == ACIA_BASE + ACIA_CONTROL_STATUS) {
-        write_control_register(*this, value);
+        sync_receiver(*this, cycle);
+        acia_write_control(acia, value, bits_sampled_by(clock, cycle));
+        watch_configure(watch, acia.frames_lost);
     } else if (address >= VIDEO_START && address <= VIDEO_END) {
         memory[address] = value;
     }
     // The ACIA's transmit register and everything else take nothing. Read
     // back, a device register is something else again; elsewhere the byte
     // fails the read-back unless the ROM or the empty bus happen to hold it.
-    if (disk_byte_pending) {
+    if (watch.disk_byte_pending) {
         const bool device = (address & DEVICE_WINDOW_MASK) == DEVICE_WINDOW;
-        note_write(address, value, machine_writable(address) || (!device && memory[address] == value));
+        watch_store(watch, address, value, machine_writable(address) || (!device && memory[address] == value));
     }
-}
-
-void Machine::note_write(uint16_t address, uint8_t value, bool reads_back) {
-    disk_byte_pending = false;
-    // A push (the 6502 writes at S, then decrements it) is a call or an
-    // interrupt, not the program keeping the byte.
-    if (address == (CPU_STACK_PAGE | cpu.s)) return;
-    if (value == disk_byte) visit_note_store(visits.back(), address, reads_back);
 }
 
 void machine_power_on(Machine& m, const DiskSignal& disk, const MachineSettings& settings,
@@ -130,15 +101,11 @@ void machine_power_on(Machine& m, const DiskSignal& disk, const MachineSettings&
     m.drive.revolution_bits = std::max<uint64_t>(disk.tracks[0].bits.size(), 1);
     const double index_bits = std::round(settings.index_us * disk.bit_rate / MICROSECONDS_PER_SECOND);
     m.drive.index_bits = index_bits > 0 ? static_cast<uint64_t>(index_bits) : 0;
-    m.visits.clear();
-    m.disk_byte_pending = false;
-    m.reads_since_configure = 0;
-    m.lost_at_last_read = 0;
-    open_visit(m);
+    watch_start(m.watch, m.drive.track);
     cpu_reset(m.cpu, m);
 }
 
 void machine_finish_visits(Machine& m) {
-    sync_receiver(m);
-    close_visit(m);
+    sync_receiver(m, m.cpu.cycles);
+    leave_track(m, m.cpu.cycles);
 }

@@ -1,5 +1,5 @@
-// The simulated OSI machine: CPU, memory map, disk controller and drive, and
-// a record of what the boot does on each track; it is its own CPU's bus.
+// The simulated OSI machine: CPU, memory map, disk controller and drive; it
+// is its own CPU's bus, and tells the boot's watch what the program does.
 #pragma once
 
 #include <array>
@@ -9,11 +9,11 @@
 #include "sim/acia6850.h"
 #include "sim/bit_clock.h"
 #include "sim/boot_rom.h"
+#include "sim/boot_watch.h"
 #include "sim/cpu6502.h"
 #include "signal/disk_signal.h"
 #include "sim/drive.h"
 #include "sim/pia6821.h"
-#include "sim/track_visit.h"
 
 //   $0000-$BFFF RAM             $C000-$C003 PIA      $C010-$C011 ACIA
 //   $D000-$D7FF video RAM       $F800-$FFFF ROM      elsewhere nothing
@@ -36,7 +36,8 @@ struct MachineSettings {
 };
 
 // Reads and writes of RAM are inlined; the controller is brought up to date
-// only when the CPU touches one of its registers.
+// only when the CPU touches one of its registers, to the cycle it does so in.
+// The decode of everything outside RAM is in read_device and write_upper.
 struct Machine {
     Cpu6502 cpu;
     std::array<uint8_t, 0x10000> memory{};  // what reads see: RAM, video, ROM, $FF elsewhere
@@ -45,34 +46,31 @@ struct Machine {
     Drive drive;
     const DiskSignal* disk = nullptr;
     BitClock clock;
+    BootWatch watch;
 
-    // Watching the program from outside: the visit to the track under the
-    // head is visits.back(); a byte read from the ACIA counts as stored when
-    // the very next write writes it.
-    std::vector<TrackVisit> visits;
-    bool disk_byte_pending = false;
-    uint8_t disk_byte = 0;
-    uint64_t reads_since_configure = 0;
-    uint64_t lost_at_last_read = 0;
-
-    uint8_t read(uint16_t address) {
+    // The CPU's bus (see cpu6502.h): each access comes with its cycle.
+    uint8_t read(uint16_t address, uint64_t cycle) {
         if ((address & DEVICE_WINDOW_MASK) != DEVICE_WINDOW) return memory[address];
-        return read_device(address);
+        return read_device(address, cycle);
     }
 
-    void write(uint16_t address, uint8_t value) {
+    void write(uint16_t address, uint8_t value, uint64_t cycle) {
         if (address <= RAM_END) {
             memory[address] = value;
-            if (disk_byte_pending) note_write(address, value, true);
+            if (watch.disk_byte_pending) watch_store(watch, address, value, true);
             return;
         }
-        write_upper(address, value);
+        write_upper(address, value, cycle);
     }
 
-    uint8_t read_device(uint16_t address);
-    void write_upper(uint16_t address, uint8_t value);
-    // reads_back: a read of the address would give the value again.
-    void note_write(uint16_t address, uint8_t value, bool reads_back);
+    // The stack page is RAM; a call's pushes are not the program keeping a byte.
+    void push(uint16_t address, uint8_t value, uint64_t) {
+        memory[address] = value;
+        watch_push(watch);
+    }
+
+    uint8_t read_device(uint16_t address, uint64_t cycle);
+    void write_upper(uint16_t address, uint8_t value, uint64_t cycle);
 };
 
 // Clears the machine, maps the ROM, puts the disk in the drive and resets

@@ -8,6 +8,12 @@
 
 constexpr size_t VISIT_ADDRESSES_KEPT = 8;  // read-back errors listed per visit
 
+// Consecutive addresses, wrapping past $FFFF to $0000.
+struct AddressRun {
+    uint16_t first = 0;
+    uint32_t length = 0;
+};
+
 // A visit lasts from the step that brings the head to a track to the step
 // that takes it away.
 struct TrackVisit {
@@ -20,6 +26,7 @@ struct TrackVisit {
     uint64_t bytes_lost = 0;      // frames lost to overruns between two reads
     uint64_t readback_errors = 0; // stored bytes that do not read back (ROM, no memory)
     std::vector<uint16_t> readback_addresses;  // the first VISIT_ADDRESSES_KEPT of them
+    std::vector<AddressRun> readback_runs;     // all of them, as runs of consecutive addresses
 
     // The longest run of consecutive addresses stored to: the chunk, as
     // opposed to the odd header byte a loader keeps in page zero.

@@ -1,6 +1,7 @@
 // spindisk boot: boots an image on the simulated OSI machine and reports how
 // the boot went, optionally checking the program and showing the screen.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ const char BOOT_USAGE[] =
     "  --json            print the report as one JSON object\n"
     "  --help            show this text\n"
     "\n"
+    "The work is bounded: --cpu-hz times (--max-seconds plus --run-ms) may be\n"
+    "at most 10000000000 emulated cycles, about half a minute on a PC.\n"
     "8-inch disks need a 2 MHz machine: at about 1 MHz the loader loses bytes.\n"
     "Exit status: 0 a good boot (and an intact program with --expect),\n"
     "1 a failed boot or an unreadable file, 2 bad usage.\n";
@@ -48,10 +51,14 @@ const std::vector<OptionSpec> BOOT_OPTIONS = {
 
 constexpr uint64_t MAX_PROGRAM_FILE = 1u << 20;   // above the largest program (227106 bytes)
 constexpr unsigned long long MIN_CPU_HZ = 100000;
-constexpr unsigned long long MAX_CPU_HZ = 100000000;  // the ROM's delay loop counts up to here
+constexpr unsigned long long MAX_CPU_HZ = 100000000;  // far past any OSI board
 constexpr double MAX_SECONDS = 3600.0;
 constexpr double MAX_RUN_MS = 60000.0;
 constexpr double DEFAULT_SCREEN_RUN_MS = 100.0;
+// The simulator runs some 3e8 cycles a second: 1e10 cycles is about half a
+// minute, where 100 MHz for 3600 s would be some 20 minutes. The largest
+// default (8-inch, 1966080 Hz for 3600 s) stays within it.
+constexpr double MAX_EMULATED_CYCLES = 1e10;
 
 // The settings the command line may change; unset ones take the disk's defaults.
 struct BootOptions {
@@ -111,6 +118,19 @@ bool parse_boot_options(const std::vector<std::string>& args, BootOptions& optio
            decimal_option(parsed, "max-seconds", 0, MAX_SECONDS, options.has_max_seconds, options.max_seconds, error);
 }
 
+// Emulated time costs real time in proportion to the clock: refuse runs
+// that would take minutes.
+bool within_work_bound(const BootSettings& settings, std::string& error) {
+    const double seconds = settings.max_seconds + settings.run_ms / MILLISECONDS_PER_SECOND;
+    const double cycles = static_cast<double>(settings.cpu_hz) * seconds;
+    if (cycles <= MAX_EMULATED_CYCLES) return true;
+    char text[160];
+    std::snprintf(text, sizeof text, "--cpu-hz %llu for %g emulated seconds is %.0f cycles; the most is %.0f",
+                  static_cast<unsigned long long>(settings.cpu_hz), seconds, cycles, MAX_EMULATED_CYCLES);
+    error = std::string(text) + " (lower --cpu-hz, --max-seconds or --run-ms)";
+    return false;
+}
+
 // The disk's machine, changed where the command line says so.
 bool boot_settings(const BootOptions& options, const DiskSignal& signal, BootSettings& settings, std::string& error) {
     settings = default_boot_settings(signal.format);
@@ -131,7 +151,7 @@ bool boot_settings(const BootOptions& options, const DiskSignal& signal, BootSet
         return false;
     }
     settings.run_ms = options.has_run_ms ? options.run_ms : (options.screen ? DEFAULT_SCREEN_RUN_MS : 0);
-    return true;
+    return within_work_bound(settings, error);
 }
 
 }  // namespace
@@ -163,6 +183,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
     const BootReport report = simulate_boot(disk.signal, settings);
     ProgramCheck check;
     ReportExtras extras;
+    extras.program_range = program_range(disk.facts);
     extras.screen = options.screen;
     extras.nonzero_bytes_dropped = disk.layout.nonzero_bytes_dropped;
     if (!options.expect_path.empty()) {
@@ -172,7 +193,7 @@ CommandOutput run_boot(const std::vector<std::string>& args) {
 
     CommandOutput output;
     output.out = options.json ? boot_report_json(report, extras) : boot_report_text(report, extras);
-    const bool good = boot_succeeded(report) && (!extras.program || check.intact);
+    const bool good = boot_succeeded(report, extras.program_range) && (!extras.program || check.intact);
     output.status = good ? STATUS_SUCCESS : STATUS_FAILURE;
     return output;
 }

@@ -89,16 +89,16 @@ std::string failure_text(const BootReport& report) {
     return "";
 }
 
-std::string verdict_text(const BootReport& report, const ProgramCheck* program) {
+std::string verdict_text(const BootReport& report, const ReportExtras& extras) {
+    const ProgramCheck* program = extras.program;
     if (report.outcome != BootOutcome::started) return "Boot failed: " + failure_text(report) + "\n";
     const std::string started = "tarted at " + format_address(report.facts.start_address) + " after " +
                                 seconds_text(report, report.end_cycle) + " (" + std::to_string(report.end_cycle) +
                                 " cycles)";
     std::vector<std::string> problems;
     if (report.bytes_lost > 0) problems.push_back(std::to_string(report.bytes_lost) + " bytes were lost to overruns");
-    if (report.readback_errors > 0) {
-        problems.push_back(std::to_string(report.readback_errors) + " bytes failed the read-back");
-    }
+    const uint64_t readback_failures = split_readback_errors(report, extras.program_range).in_program;
+    if (readback_failures > 0) problems.push_back(std::to_string(readback_failures) + " bytes failed the read-back");
     if (program && program->checked && !program->intact) problems.push_back("the program is not intact");
     if (problems.empty()) return "S" + started + "\n";
     std::string text = "Boot failed: s" + started + ", but ";
@@ -106,6 +106,16 @@ std::string verdict_text(const BootReport& report, const ProgramCheck* program) 
         text += (i == 0 ? "" : i + 1 == problems.size() ? " and " : ", ") + problems[i];
     }
     return text + "\n";
+}
+
+// Read-back errors past the program's bytes: the loader stores whole pages,
+// so the last one can run on past the program's end where there is no RAM.
+std::string spill_warning(const BootReport& report, const ProgramRange& range) {
+    const uint64_t outside = split_readback_errors(report, range).outside;
+    if (outside == 0) return "";
+    return std::to_string(outside) + " of the read-back errors lie outside the program (" +
+           format_range(range.first, range.size) +
+           "): the loader stores whole pages, and the program does not need those bytes";
 }
 
 std::string pad_left(const std::string& text, size_t width) {
@@ -246,7 +256,7 @@ std::vector<std::string> screen_rows(const BootReport& report) {
 }
 
 std::string boot_report_text(const BootReport& report, const ReportExtras& extras) {
-    std::string text = verdict_text(report, extras.program);
+    std::string text = verdict_text(report, extras);
     const double revolution_ms = static_cast<double>(report.revolution_bits) * MILLISECONDS_PER_SECOND /
                                  static_cast<double>(report.bit_rate ? report.bit_rate : 1);
     text += "Disk: " + std::string(geometry_for(report.format).name) + ", " + boot_track_text(report) + "\n";
@@ -270,6 +280,8 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
                 (report.facts.fast_loader ? " (the fast loader does not read them back)\n"
                                           : " (the loader shows X and the address on the screen)\n");
     }
+    const std::string spill = spill_warning(report, extras.program_range);
+    if (!spill.empty()) text += "Warning: " + spill + "\n";
     text += dropped_text(extras.nonzero_bytes_dropped);
     if (extras.program) text += program_text(*extras.program);
     text += run_on_text(report);
@@ -281,7 +293,7 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
 }
 
 std::string boot_report_json(const BootReport& report, const ReportExtras& extras) {
-    const bool good = boot_succeeded(report) && (!extras.program || extras.program->intact);
+    const bool good = boot_succeeded(report, extras.program_range) && (!extras.program || extras.program->intact);
     std::string text = "{\"result\":" + json_string(outcome_name(report.outcome)) + ",\"ok\":" + json_bool(good);
     text += ",\"format\":" + json_string(geometry_for(report.format).name);
     text += ",\"boot_track\":" + json_string(!report.facts.loader     ? "boot_code"
@@ -299,8 +311,11 @@ std::string boot_report_json(const BootReport& report, const ReportExtras& extra
                 std::to_string(report.cpu.stop_address);
     }
     text += ",\"registers\":" + json_registers(report.cpu);
+    const std::string spill = spill_warning(report, extras.program_range);
     text += ",\"bytes_lost\":" + std::to_string(report.bytes_lost) + ",\"read_back_errors\":" +
-            std::to_string(report.readback_errors);
+            std::to_string(report.readback_errors) + ",\"read_back_errors_outside_program\":" +
+            std::to_string(split_readback_errors(report, extras.program_range).outside);
+    text += ",\"warnings\":" + json_array(spill.empty() ? std::vector<std::string>{} : std::vector<std::string>{json_string(spill)});
     text += ",\"tracks\":[";
     for (size_t i = 0; i < report.visits.size(); i++) text += (i == 0 ? "" : ",") + json_visit(report.visits[i]);
     text += "]";

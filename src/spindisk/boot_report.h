@@ -16,6 +16,7 @@
 std::vector<std::string> screen_rows(const BootReport& report);
 
 struct ReportExtras {
+    ProgramRange program_range;             // the program's bytes on the disk, when known
     const ProgramCheck* program = nullptr;  // with --expect
     bool screen = false;
     std::vector<size_t> nonzero_bytes_dropped;  // per track, from laying the image out

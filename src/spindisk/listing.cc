@@ -4,7 +4,10 @@
 #include <cstdio>
 
 #include "base/text.h"
-#include "disk/loader_clock.h"
+#include "base/units.h"
+#include "disk/loader_speed.h"
+#include "format/signal_encoder.h"
+#include "signal/serial_frame.h"
 #include "spindisk/json_writer.h"
 
 namespace {
@@ -46,8 +49,7 @@ std::string boot_text(const ImageFacts& facts) {
         case BootMode::loader:
             if (boot.loader == LoaderKind::fast) {
                 return "Boot: SpinLoad's fast boot loader, starts the program at " + format_address(boot.exec_address) +
-                       "\n  It needs a CPU clock of at least " +
-                       std::to_string(loader_min_cpu_hz(boot.loader, facts.geometry->format)) + " Hz.\n";
+                       "\n";
             }
             return "Boot: SpinLoad's boot loader, starts the program at " + format_address(boot.exec_address) + "\n";
         case BootMode::raw: {
@@ -106,6 +108,30 @@ std::string program_text(const ImageFacts& facts) {
            "-" + format_address(program.end_address) + "\n";
 }
 
+// The slowest clock the loader keeps up at, and why; plainly when a 1 MHz
+// machine is too slow for the disk.
+std::string clock_text(const ImageFacts& facts) {
+    const DiskFormat format = facts.geometry->format;
+    const uint64_t hz = min_cpu_hz(facts.boot, format);
+    const LoaderSpeed* speed = loader_speed(facts.boot);
+    if (hz == 0 || !speed) return "";
+    const double byte_us = SERIAL_FRAME_BITS * MICROSECONDS_PER_SECOND / default_signal_timing(format).bit_rate;
+    char why[128];
+    if (speed->cycles_per_page > 0) {
+        std::snprintf(why, sizeof why, "the loader takes up to %u cycles a byte and %u more a page, and a byte comes every %g us",
+                      static_cast<unsigned>(speed->cycles_per_byte), static_cast<unsigned>(speed->cycles_per_page), byte_us);
+    } else {
+        std::snprintf(why, sizeof why, "the loader takes up to %u cycles a byte, page ends included, and a byte comes every %g us",
+                      static_cast<unsigned>(speed->cycles_per_byte), byte_us);
+    }
+    std::string text = "Clock: at least " + std::to_string(hz) + " Hz; " + why + "\n";
+    if (hz > ONE_MHZ_MACHINE_HZ) {
+        text += "  A 1 MHz machine (" + std::to_string(ONE_MHZ_MACHINE_HZ) +
+                " Hz) will not load this disk: it loses bytes on every track.\n";
+    }
+    return text;
+}
+
 std::string label_text(const LabelFacts& label) {
     const std::string where = "directory track " + std::to_string(label.track);
     std::string text;
@@ -148,6 +174,7 @@ std::string listing_text(const ImageFacts& facts, const DiskFile* source) {
     }
     text += boot_text(facts);
     if (facts.boot.mode == BootMode::loader) text += tracks_text(facts) + program_text(facts);
+    text += clock_text(facts);
     return text + label_text(facts.label) + warnings_text(facts);
 }
 
@@ -162,16 +189,13 @@ const char* boot_mode_name(const BootFacts& boot) {
     return "unknown";
 }
 
-std::string boot_json(const BootFacts& boot, DiskFormat format) {
+std::string boot_json(const BootFacts& boot) {
     std::vector<JsonField> fields = {
         {"mode", json_string(boot_mode_name(boot))},
         {"load_address", json_number(boot.load_address)},
         {"page_count", json_number(boot.page_count)},
     };
     if (boot.mode == BootMode::loader) fields.push_back({"exec_address", json_number(boot.exec_address)});
-    if (boot.mode == BootMode::loader && boot.loader == LoaderKind::fast) {
-        fields.push_back({"min_cpu_hz", json_number(loader_min_cpu_hz(boot.loader, format))});
-    }
     if (boot.mode == BootMode::raw) {
         fields.push_back({"code_bytes", json_number(boot.code_size)});
         fields.push_back({"input_size_range",
@@ -242,6 +266,7 @@ std::string listing_json(const ImageFacts& facts, const DiskFile* source) {
         {"default", json_bool(facts.label.is_default)},
         {"lines", json_array(lines)},
     });
+    const uint64_t hz = min_cpu_hz(facts.boot, g.format);
     std::vector<std::string> warnings;
     for (const ImageWarning& w : facts.warnings) {
         warnings.push_back(json_object({
@@ -256,13 +281,22 @@ std::string listing_json(const ImageFacts& facts, const DiskFile* source) {
         {"image_size", json_number(facts.image_size)},
         {"track_count", json_number(static_cast<uint64_t>(g.track_count))},
         {"track_size", json_number(g.track_slot_size)},
-        {"boot", boot_json(facts.boot, g.format)},
+        {"boot", boot_json(facts.boot)},
         {"tracks", json_array(tracks)},
         {"terminator", terminator},
         {"program", program},
+        {"min_cpu_hz", hz ? json_number(hz) : JSON_NULL},
         {"label", label},
         {"warnings", json_array(warnings)},
     };
     if (source && source->kind != DiskFileKind::image) fields.push_back({"source", source_json(*source)});
     return json_object(fields) + "\n";
+}
+
+size_t error_count(const ImageFacts& facts) {
+    size_t errors = 0;
+    for (const ImageWarning& w : facts.warnings) {
+        if (warning_level(w.code) == WarningLevel::error) errors++;
+    }
+    return errors;
 }

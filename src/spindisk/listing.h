@@ -11,3 +11,7 @@
 // the disk file they came from, a decoded one's source is stated too.
 std::string listing_text(const ImageFacts& facts, const DiskFile* source = nullptr);
 std::string listing_json(const ImageFacts& facts, const DiskFile* source = nullptr);
+
+// Findings of level error: each one means the disk would not boot or would
+// not load the program intact.
+size_t error_count(const ImageFacts& facts);

@@ -377,8 +377,14 @@ TEST(ImageReader, WarnsAboutMemoryTheLoadWouldSpoil) {
         {"program over $012B-$0130", 0x0120, 100, {{"loader_memory", 1}, {"finish_patch", 1}}},
         {"only padding over $012B-$0130", 0x0100, 20, {{"loader_memory", 1}}},  // program $0100-$0113
         {"$BF00: 253 stored end at $BFFC", 0xBF00, 100, {}},
-        {"$BF10: stored bytes reach $C00C", 0xBF10, 100, {{"io_area", 1}}},
-        {"$BF00 with 300 bytes", 0xBF00, 300, {{"io_area", 1}}},
+        // $C000 is port A's output register, harmless; $C001-$C01F are the
+        // controller's registers and their neighbourhood.
+        {"$BF04: stored bytes end at $C000", 0xBF04, 100, {{"io_area", 1}}},
+        {"$BF05: stored bytes end at $C001", 0xBF05, 100, {{"disk_controller", 1}}},
+        {"$BF10: stored bytes reach $C00C", 0xBF10, 100, {{"disk_controller", 1}}},
+        {"$BF00 with 300 bytes", 0xBF00, 300, {{"disk_controller", 1}}},
+        {"$C01F: the last byte of the controller's area", 0xC01F, 100, {{"disk_controller", 1}}},
+        {"$C020: past the controller", 0xC020, 100, {{"io_area", 1}}},
         {"$FF10: stored bytes wrap to $000C", 0xFF10, 200, {{"io_area", 1}, {"loader_memory", 1}}},
         // $F000, $F7FD, $FFFA-$07F6, $07F7, $0FF4: track 3 wraps through page zero.
         {"$F000 with 8192 bytes", 0xF000, 8192,

@@ -1,4 +1,4 @@
-// Our boot ROM: its vectors and console flag, its delays at any clock, the
+// Our boot ROM: its vectors and console flag, its fixed delays, the
 // seek to track 0, and booting a raw boot track at $2200.
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ uint16_t rom_word(const BootRom& rom, uint16_t address) {
 }
 
 TEST(BootRom, VectorsAndConsoleFlag) {
-    const BootRom rom = build_boot_rom(983040);
+    const BootRom rom = build_boot_rom();
     EXPECT_EQ(rom_word(rom, 0xFFFC), ROM_RESET_ENTRY);
     EXPECT_EQ(rom_word(rom, 0xFFFA), ROM_MONITOR_ENTRY);
     EXPECT_EQ(rom_word(rom, 0xFFFE), ROM_MONITOR_ENTRY);
@@ -43,30 +43,34 @@ DiskSignal blank_disk() {
 std::unique_ptr<Machine> run_to_head_load(const DiskSignal& disk, uint64_t cpu_hz, int start_track) {
     auto machine = std::make_unique<Machine>();
     Machine& m = *machine;
-    machine_power_on(m, disk, MachineSettings{cpu_hz, 5500.0, start_track}, build_boot_rom(cpu_hz));
+    machine_power_on(m, disk, MachineSettings{cpu_hz, 5500.0, start_track}, build_boot_rom());
     const uint64_t limit = cpu_hz * 10;
     while (!drive_head_loaded(m.drive) && m.cpu.cycles < limit && cpu_step(m.cpu, m) > 0) {
     }
     return machine;
 }
 
-TEST(BootRom, DelaysFollowTheClock) {
+TEST(BootRom, DelaysAreFixedCycleLoops) {
     // Power-on wait 250 ms, step in, 25 ms, step out, 25 ms, load the head:
-    // the same in milliseconds at every clock, within the loop's grain.
-    for (uint64_t hz : {100000ull, 983040ull, 1966080ull, 4000000ull, 20000000ull}) {
+    // milliseconds at 983040 Hz (983.04 cycles each), the same number of
+    // cycles at every clock, within a few instructions.
+    constexpr double CYCLES_PER_STANDARD_MS = 983040 / 1000.0;
+    constexpr double SLACK_CYCLES = 100;
+    for (uint64_t hz : {100000ull, 983040ull, 1966080ull, 20000000ull}) {
         SCOPED_TRACE(hz);
         const DiskSignal disk = blank_disk();
         const auto machine = run_to_head_load(disk, hz, 0);
         const Machine& m = *machine;
         ASSERT_TRUE(drive_head_loaded(m.drive));
-        ASSERT_EQ(m.visits.size(), 3u);  // track 0, track 1, track 0
-        EXPECT_EQ(m.visits[1].track, 1);
-        EXPECT_EQ(m.visits[2].track, 0);
-        const double to_ms = 1000.0 / static_cast<double>(hz);
-        const double slack_ms = 0.02 * 25 + 100 * to_ms;  // 2 % and a few instructions
-        EXPECT_NEAR(static_cast<double>(m.visits[1].arrived_cycle) * to_ms, 250.0, 0.02 * 250 + 100 * to_ms);
-        EXPECT_NEAR(static_cast<double>(m.visits[2].arrived_cycle - m.visits[1].arrived_cycle) * to_ms, 25.0, slack_ms);
-        EXPECT_NEAR(static_cast<double>(m.cpu.cycles - m.visits[2].arrived_cycle) * to_ms, 25.0, slack_ms);
+        const std::vector<TrackVisit>& visits = m.watch.visits;
+        ASSERT_EQ(visits.size(), 3u);  // track 0, track 1, track 0
+        EXPECT_EQ(visits[1].track, 1);
+        EXPECT_EQ(visits[2].track, 0);
+        const auto cycles = [](uint64_t from, uint64_t to) { return static_cast<double>(to - from); };
+        EXPECT_NEAR(cycles(0, visits[1].arrived_cycle), 250 * CYCLES_PER_STANDARD_MS, SLACK_CYCLES);
+        EXPECT_NEAR(cycles(visits[1].arrived_cycle, visits[2].arrived_cycle), 25 * CYCLES_PER_STANDARD_MS,
+                    SLACK_CYCLES);
+        EXPECT_NEAR(cycles(visits[2].arrived_cycle, m.cpu.cycles), 25 * CYCLES_PER_STANDARD_MS, SLACK_CYCLES);
     }
 }
 
@@ -74,7 +78,7 @@ TEST(BootRom, SteppingInOnceThenOutToTrackZero) {
     const DiskSignal disk = blank_disk();
     const auto machine = run_to_head_load(disk, 983040, 7);
     std::vector<int> tracks;
-    for (const TrackVisit& visit : machine->visits) tracks.push_back(visit.track);
+    for (const TrackVisit& visit : machine->watch.visits) tracks.push_back(visit.track);
     EXPECT_EQ(tracks, (std::vector<int>{7, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
 }
 
@@ -128,10 +132,11 @@ TEST(BootRom, BootsARawBootTrack) {
         EXPECT_EQ(report.visits[0].run_start, 0x2200);
         EXPECT_EQ(report.visits[0].run_length, 256u);
         if (c.start_track != 0) continue;
-        // Ready after 250 + 25 + 25 + 160 ms, the ROM waits for the next
-        // index hole, then takes 3 header bytes and one page; the last byte
-        // is in with the middle of its stop bit.
-        const double ready = 0.460;
+        // Ready after 250 + 25 + 25 + 160 ms at 983040 Hz (half that at
+        // twice the clock), the ROM waits for the next index hole, then takes
+        // 3 header bytes and one page; the last byte is in with the middle of
+        // its stop bit.
+        const double ready = 0.460 * 983040 / static_cast<double>(c.cpu_hz);
         const double index = std::ceil(ready / c.revolution_s) * c.revolution_s;
         const double last_byte = index + c.lead_in_s + (11 * 258 + 10.5) * c.bit_s;
         EXPECT_NEAR(report_seconds(report, report.end_cycle), last_byte, 0.0002);

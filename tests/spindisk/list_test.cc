@@ -53,6 +53,10 @@ TEST(List, ShowsTheWorkedExample) {
               "      3      4  $12FA-$1687    910  $12FA-$16F6\n"
               "Terminator: track 4, address $1688\n"
               "Program: 5000 bytes, $0300-$1687\n"
+              // (52 * 256 + 12) cycles per 256 bytes, 11 bits at 125000 bit/s
+              // a byte: 13324 * 125000 / 2816 = 591441.8 Hz.
+              "Clock: at least 591442 Hz; the loader takes up to 52 cycles a byte and 12 more a page, and a "
+              "byte comes every 88 us\n"
               "Label on directory track 12 (SpinLoad's default):\n"
               "  SPIN\n"
               "  LOAD\n"
@@ -110,11 +114,15 @@ TEST(List, ShowsOtherBootTracksAndLabels) {
          {R"("lines":["MY GAM","E\\"])"}},
         {"the fast loader on 8-inch",
          build(fast_options, pattern_bytes(1000)),
+         // 38 cycles against 44 us: 38 * 250000 / 11 = 863636.4 Hz, so a
+         // 1 MHz machine keeps up.
          {"Boot: SpinLoad's fast boot loader, starts the program at $0300",
-          "  It needs a CPU clock of at least 864000 Hz.", "      1      4  $0300-$06E7   1000  $0300-$06FC",
-          "Program: 1000 bytes, $0300-$06E7", "Warnings: none"},
-         {R"("boot":{"mode":"fast_loader","load_address":8704,"page_count":2,"exec_address":768,"min_cpu_hz":864000})",
-          R"("program":{"size":1000,"load_address":768,"end_address":1767})"}},
+          "      1      4  $0300-$06E7   1000  $0300-$06FC", "Program: 1000 bytes, $0300-$06E7",
+          "Clock: at least 863637 Hz; the loader takes up to 38 cycles a byte, page ends included, and a byte comes "
+          "every 44 us",
+          "Warnings: none"},
+         {R"("boot":{"mode":"fast_loader","load_address":8704,"page_count":2,"exec_address":768})",
+          R"("program":{"size":1000,"load_address":768,"end_address":1767},"min_cpu_hz":863637,)"}},
         {"data over the directory",
          build(loader_options(DiskFormat::mini, 0x0300), pattern_bytes(23011)),
          {"Label: none, directory track 12 was overwritten by program data"},
@@ -178,9 +186,13 @@ TEST(List, ShowsEachWarning) {
          "  warning: track 1 puts program bytes at $0130-$0130, over $012B-$0130, which the loader's finish "
          "overwrites before it starts the program",
          R"({"code":"finish_patch","level":"warning","track":1,)"},
-        {"I/O area", build(loader_options(DiskFormat::mini, 0xC000), pattern_bytes(1)),
-         "  warning: track 1 stores $C000-$C0FC, into the I/O and ROM area at $C000 and up",
+        {"I/O area", build(loader_options(DiskFormat::mini, 0xC020), pattern_bytes(1)),
+         "  warning: track 1 stores $C020-$C11C, into the I/O and ROM area at $C000 and up",
          R"({"code":"io_area","level":"warning","track":1,)"},
+        {"disk controller", build(loader_options(DiskFormat::mini, 0xC000), pattern_bytes(1)),
+         "  error: track 1 stores $C000-$C0FC, into the disk controller's registers at $C001-$C01F: the loader "
+         "loses the index and track-0 lines, and the disk does not boot",
+         R"({"code":"disk_controller","level":"error","track":1,)"},
         {"track header", header,
          "  warning: track 1 does not begin with its track header 43 57 01 58 (\"CW\", the track in BCD, \"X\"); "
          "the loader reads it all the same",
@@ -214,6 +226,73 @@ TEST(List, ShowsEachWarning) {
         EXPECT_TRUE(contains(listed.text.out, "\nWarnings:\n"));
         EXPECT_TRUE(contains(listed.text.out, "\n" + c.line + "\n")) << c.line << "\nin\n" << listed.text.out;
         EXPECT_TRUE(contains(listed.json.out, c.json)) << c.json << "\nin " << listed.json.out;
+    }
+}
+
+TEST(List, StatesTheSlowestClockForTheLoader) {
+    // The loader's worst case, 52 cycles a byte and 12 more a page, against
+    // a byte (11 bits) every 88 us or 44 us: 13324 cycles per 256 bytes.
+    struct Case {
+        const char* name;
+        Bytes image;
+        const char* line;  // nullptr: no clock line
+        const char* json;
+    };
+    ImageOptions raw = raw_options();
+    raw.format = DiskFormat::full;
+    const Case cases[] = {
+        {"5.25-inch", build(loader_options(DiskFormat::mini, 0x0300), pattern_bytes(3000)),
+         "Clock: at least 591442 Hz; the loader takes up to 52 cycles a byte and 12 more a page, and a byte comes "
+         "every 88 us\nLabel",
+         "\"min_cpu_hz\":591442,"},
+        // 13324 * 250000 / 2816 = 1182883.5 Hz: no 1 MHz machine keeps up.
+        {"8-inch", build(loader_options(DiskFormat::full, 0x0300), pattern_bytes(3000)),
+         "Clock: at least 1182884 Hz; the loader takes up to 52 cycles a byte and 12 more a page, and a byte comes "
+         "every 44 us\n  A 1 MHz machine (983040 Hz) will not load this disk: it loses bytes on every track.\n",
+         "\"min_cpu_hz\":1182884,"},
+        {"raw boot code", build(raw, pattern_bytes(300)), nullptr, "\"min_cpu_hz\":null,"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Listed listed = list_image(c.image);
+        if (c.line) {
+            EXPECT_TRUE(contains(listed.text.out, c.line)) << listed.text.out;
+        } else {
+            EXPECT_FALSE(contains(listed.text.out, "Clock:")) << listed.text.out;
+        }
+        EXPECT_TRUE(contains(listed.json.out, c.json)) << listed.json.out;
+    }
+}
+
+TEST(List, StrictFailsOnErrorsOnly) {
+    struct Case {
+        const char* name;
+        Bytes image;
+        int status;
+        const char* err;  // after "spindisk: 'PATH'"
+    };
+    const Bytes controller = build(loader_options(DiskFormat::mini, 0xC000), pattern_bytes(1));
+    Bytes and_no_mark = controller;
+    and_no_mark[2 * MINI_SLOT + 4] = 0;  // the terminator track loses its $76
+    const Case cases[] = {
+        {"clean", build(loader_options(DiskFormat::mini, 0x0300), pattern_bytes(3000)), 0, nullptr},
+        {"a warning", build(loader_options(DiskFormat::mini, 0xC020), pattern_bytes(1)), 0, nullptr},
+        {"an error", controller, 1, " has 1 error (--strict)\n"},
+        {"two errors", and_no_mark, 1, " has 2 errors (--strict)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.file("disk.65d");
+        write_file(path, c.image);
+        const CommandOutput plain = run_list({path});
+        EXPECT_EQ(plain.status, 0);
+        for (const auto& args : {std::vector<std::string>{"--strict", path}, {path, "--strict", "--json"}}) {
+            const CommandOutput strict = run_list(args);
+            EXPECT_EQ(strict.status, c.status);
+            EXPECT_EQ(strict.err, c.err ? "spindisk: '" + path + "'" + c.err : "");
+            EXPECT_FALSE(strict.out.empty());  // the listing says what the errors are
+        }
     }
 }
 

@@ -19,11 +19,11 @@ struct Made {
     std::string image;
 };
 
-// prog.bin (5000 bytes) and an image of it made by SpinLoad with these options.
-void make_image(Made& made, const std::vector<std::string>& spinload_options) {
+// prog.bin (5000 bytes unless told) and an image of it made by SpinLoad with these options.
+void make_image(Made& made, const std::vector<std::string>& spinload_options, size_t size = 5000) {
     made.program = made.dir.file("prog.bin");
     made.image = made.dir.file("prog.65d");
-    write_file(made.program, pattern_bytes(5000, 21));
+    write_file(made.program, pattern_bytes(size, 21));
     std::vector<std::string> argv = {spinload_binary()};
     argv.insert(argv.end(), spinload_options.begin(), spinload_options.end());
     argv.push_back(made.program);
@@ -54,6 +54,28 @@ TEST(SpindiskBootE2E, JsonSaysTheSame) {
     EXPECT_TRUE(contains(r.out, "\"program\":{\"checked\":true,\"intact\":true,\"load_address\":768,\"size\":5000,")) << r.out;
     EXPECT_EQ(r.out.back(), '\n');
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
+}
+
+TEST(SpindiskBootE2E, StoresPastTheProgramsEndAreAWarning) {
+    // 48567 bytes end at $BFFF; the loader's last page stores one more byte,
+    // at $C000, where nothing reads it back. The machine starts the program.
+    Made made;
+    make_image(made, {"-l0249"}, 48567);
+    const ProcessResult text = run_process({spindisk_binary(), "boot", made.image, "--expect", made.program});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.err, "");
+    EXPECT_EQ(text.out.rfind("Started at $0249 after ", 0), 0u) << text.out;
+    EXPECT_TRUE(contains(text.out, "\nWarning: 1 of the read-back errors lie outside the program ($0249-$BFFF): "
+                                   "the loader stores whole pages, and the program does not need those bytes\n"))
+        << text.out;
+    EXPECT_TRUE(contains(text.out, "\nProgram: intact at $0249-$BFFF (48567 bytes)\n")) << text.out;
+
+    const ProcessResult json = run_process({spindisk_binary(), "boot", "--json", made.image});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.out.rfind("{\"result\":\"started\",\"ok\":true,", 0), 0u) << json.out;
+    EXPECT_TRUE(contains(json.out, "\"read_back_errors\":1,\"read_back_errors_outside_program\":1,"
+                                   "\"warnings\":[\"1 of the read-back errors lie outside the program"))
+        << json.out;
 }
 
 TEST(SpindiskBootE2E, FailedBootsExitOne) {

@@ -24,6 +24,43 @@ void drain(int fd, std::string& into, bool& open) {
     }
 }
 
+void set_up_stdout(const ProcessOptions& options, int captured_fd) {
+    switch (options.stdout_kind) {
+        case StdoutKind::captured:
+            dup2(captured_fd, 1);
+            break;
+        case StdoutKind::file: {
+            const int fd = open(options.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0) _exit(127);
+            dup2(fd, 1);
+            close(fd);
+            break;
+        }
+        case StdoutKind::closed:
+            close(1);
+            break;
+        case StdoutKind::broken_pipe: {
+            int broken[2];
+            if (pipe(broken) != 0) _exit(127);
+            dup2(broken[1], 1);
+            close(broken[0]);
+            close(broken[1]);
+            break;
+        }
+    }
+}
+
+// Waits for the child (flags 0 or WNOHANG); a stop is handed to on_stop and
+// the child continued. True once the child has ended.
+bool reaped(pid_t pid, int flags, const ProcessOptions& options, int& wait_status) {
+    const pid_t got = waitpid(pid, &wait_status, flags | WUNTRACED);
+    if (got != pid) return got < 0 && errno != EINTR;  // no such child: nothing to wait for
+    if (!WIFSTOPPED(wait_status)) return true;
+    if (options.on_stop) options.on_stop(pid);
+    kill(pid, SIGCONT);
+    return false;
+}
+
 }  // namespace
 
 std::string spinload_binary() {
@@ -47,7 +84,9 @@ ProcessResult run_process(const std::vector<std::string>& argv_in, const Process
     signal(SIGPIPE, SIG_IGN);
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(out_pipe[1], 1);
+        // The child starts with SIGPIPE as programs normally get it.
+        signal(SIGPIPE, SIG_DFL);
+        set_up_stdout(options, out_pipe[1]);
         dup2(err_pipe[1], 2);
         if (options.feed_stdin) {
             dup2(in_pipe[0], 0);
@@ -56,9 +95,8 @@ ProcessResult run_process(const std::vector<std::string>& argv_in, const Process
             dup2(null_fd, 0);
         }
         for (int fd : {out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1], in_pipe[0], in_pipe[1]}) close(fd);
+        for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
         if (options.file_size_limit > 0) {
-            // Ignored, SIGXFSZ turns into a plain write error, like a full disk.
-            signal(SIGXFSZ, SIG_IGN);
             const rlimit limit = {static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
@@ -117,15 +155,21 @@ ProcessResult run_process(const std::vector<std::string>& argv_in, const Process
             continue;
         }
         if (exited) break;  // nothing more to read right after the exit
-        if (waitpid(pid, &wait_status, WNOHANG) == pid) exited = true;
+        exited = reaped(pid, WNOHANG, options, wait_status);
     }
     if (in_fd >= 0) close(in_fd);
     close(out_pipe[0]);
     close(err_pipe[0]);
-    if (!exited) {
-        while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
-        }
-    }
+    while (!exited) exited = reaped(pid, 0, options, wait_status);
     result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+    result.signal = WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0;
     return result;
+}
+
+std::vector<std::string> stop_at_first_fsync_environment() {
+    // A sanitizer runtime wants to come first among the libraries; the shim
+    // only wraps one call, so its place does not matter.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asan_options = asan && *asan ? std::string(asan) + ":" : "";
+    return {std::string("LD_PRELOAD=") + SPIN_STOP_SHIM, "ASAN_OPTIONS=" + asan_options + "verify_asan_link_order=0"};
 }
