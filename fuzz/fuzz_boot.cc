@@ -5,11 +5,14 @@
 // ROM or the loader reads (a track header, the sector mark, the load header,
 // the boot header) or at the track signal itself (flipped bits, a stretch of
 // idle line). The image is built with the real builder, so every input is a
-// disk that nearly works, and every boot must end with a result.
+// disk that nearly works, and every boot must end with a result. Sometimes
+// the boot is on another machine, with less RAM, keys typed while the
+// program runs on and a text to wait for.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <string>
 
 #include "disk/boot_disk_facts.h"
 #include "format/signal_encoder.h"
@@ -26,6 +29,8 @@ constexpr int MAX_DATA_TRACKS = 2;  // about 1.8 s to boot at 983040 Hz
 constexpr int FAULT_TRACKS = 4;     // where the boot spends its time
 constexpr size_t MAX_FAULTS = 8;
 constexpr size_t MAX_IDLE_BITS = 4096;
+constexpr size_t MAX_TYPED_KEYS = 32;
+constexpr double RUN_ON_MS = 200.0;
 
 // Load addresses a program for the machine would use, and any other.
 const uint16_t TYPICAL_LOAD_ADDRESSES[] = {0x0200, 0x0300, 0x1000, 0x2200, 0x3A7E, 0x8000, 0xFF00};
@@ -97,6 +102,25 @@ void fault_signal(const SignalFault& fault, DiskSignal& signal) {
     for (size_t i = 0; i < fault.length; i++) bits[(fault.start + i) % bits.size()] = 1;
 }
 
+// The test bench: a machine for the disk's drive, its RAM, up to
+// MAX_TYPED_KEYS keys (typing stops at the first one the keyboard cannot
+// type) and how long each is held.
+void add_test_bench(FuzzInput& in, BootSettings& settings) {
+    const MachineProfile& machine = MACHINE_PROFILES[in.below(MACHINE_PROFILE_COUNT)];
+    if (machine.drive == settings.bench.machine.drive) settings.bench.machine = machine;
+    settings.bench.ram_kb = MIN_RAM_KB + in.byte() % MAX_RAM_KB;
+    std::string text;
+    for (size_t count = in.byte() % MAX_TYPED_KEYS; count > 0 && !in.empty(); count--) {
+        text += static_cast<char>(in.byte());
+    }
+    std::string error;
+    parse_typed_text(text, settings.bench.keys, error);
+    settings.bench.key_ms = 1 + in.byte() % 50;
+    settings.bench.shift_lock_down = in.flag();
+    settings.bench.until = {"HELLO"};
+    settings.run_ms = RUN_ON_MS;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -123,6 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (mode & 16) settings.cpu_hz = CPU_CLOCKS[in.below(std::size(CPU_CLOCKS))];
     if (mode & 32) timing.lead_in_us = in.below(static_cast<size_t>(revolution_microseconds(timing)));
     if (mode & 64) settings.index_us = 1 + in.below(static_cast<size_t>(revolution_microseconds(timing)) - 1);
+    if (mode & 128) add_test_bench(in, settings);
 
     // Faults to the image first, then to the signal made from it.
     SignalFault signal_faults[MAX_FAULTS];

@@ -12,6 +12,30 @@ constexpr unsigned char LAST_PRINTABLE = 0x7E;   // tilde
 
 constexpr bool is_printable_ascii(unsigned char byte) { return byte >= FIRST_PRINTABLE && byte <= LAST_PRINTABLE; }
 
+// 0..15 for 0-9, a-f, A-F; -1 for anything else.
+constexpr int hex_digit(unsigned char c) {
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// Bytes for a terminal: printable ASCII as it is, a backslash doubled,
+// anything else as \xNN ("A\x00B\\").
+inline std::string printable_text(const std::string& bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (is_printable_ascii(byte)) {
+            text += c;
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        }
+    }
+    return text;
+}
+
 // "$4C"
 inline std::string format_byte(unsigned value) {
     char text[8];

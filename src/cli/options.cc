@@ -3,7 +3,8 @@
 
 #include <cstring>
 
-#include "cli/utf8.h"
+#include "base/text.h"
+#include "base/utf8.h"
 
 const char USAGE_TEXT[] =
     "Usage: SpinLoad -[leo58] infile [outfile]\r\n"
@@ -79,12 +80,7 @@ bool apply_option(const std::string& text, ImageOptions& options) {
 
 }  // namespace
 
-int hex_digit_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+int hex_digit_value(char c) { return hex_digit(static_cast<unsigned char>(c)); }
 
 uint16_t parse_hex_word(const char* text) {
     unsigned value = 0;

@@ -44,6 +44,7 @@ std::string to_utf8(const wchar_t* wide) {
 }  // namespace
 
 std::vector<std::string> platform_arguments(int argc, char** argv) {
+    _setmode(_fileno(stdin), _O_BINARY);  // spindisk make reads programs from it
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     std::vector<std::string> args;

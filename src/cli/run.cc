@@ -6,6 +6,7 @@
 #include "cli/options.h"
 #include "fileio/input_file.h"
 #include "fileio/output_file.h"
+#include "fileio/paths.h"
 #include "image/image_builder.h"
 
 namespace {
@@ -23,14 +24,6 @@ void print_to(std::FILE* stream, const std::string& text) {
 
 void report(const std::string& message) { print_to(stderr, "SpinLoad: " + message + "\r\n"); }
 
-bool is_separator(char c) {
-#ifdef _WIN32
-    return c == '/' || c == '\\';
-#else
-    return c == '/';
-#endif
-}
-
 }  // namespace
 
 std::string derive_output_name(const std::string& input_name) {
@@ -38,7 +31,7 @@ std::string derive_output_name(const std::string& input_name) {
     const size_t stop = length > EXTENSION_SEARCH ? length - EXTENSION_SEARCH : 0;
     for (size_t i = length; i > stop; i--) {
         const char c = input_name[i - 1];
-        if (is_separator(c)) break;  // a dot in a directory name is no extension
+        if (is_path_separator(c)) break;  // a dot in a directory name is no extension
         if (c == '.') return input_name.substr(0, i - 1) + IMAGE_EXTENSION;
     }
     return input_name + IMAGE_EXTENSION;

@@ -79,3 +79,17 @@ bool boot_succeeded(const BootReport& report, const ProgramRange& program) {
     return report.outcome == BootOutcome::started && report.bytes_lost == 0 &&
            split_readback_errors(report, program).in_program == 0;
 }
+
+void judge_program_above_ram(BootReport& report, const ProgramRange& program) {
+    if (report.outcome != BootOutcome::started || !report.stored_above_ram) return;
+    uint32_t first = report.above_ram_first, last = report.above_ram_last;
+    if (program.known && program.size < ADDRESS_SPACE) {
+        const uint64_t program_last = static_cast<uint64_t>(program.first) + program.size - 1;
+        first = std::max<uint32_t>(first, program.first);
+        last = static_cast<uint32_t>(std::min<uint64_t>(last, program_last));
+        if (first > last) return;
+    }
+    report.outcome = BootOutcome::above_ram;
+    report.above_ram_first = static_cast<uint16_t>(first);
+    report.above_ram_last = static_cast<uint16_t>(last);
+}

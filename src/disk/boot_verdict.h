@@ -48,3 +48,9 @@ ReadbackErrors split_readback_errors(const BootReport& report, const ProgramRang
 // program's bytes. Errors outside them (stores past its end where there is
 // no RAM) leave the program as it is; without a range every one counts.
 bool boot_succeeded(const BootReport& report, const ProgramRange& program = ProgramRange{});
+
+// A started program whose own bytes went where the machine has no RAM (a
+// smaller --ram) did not load: the outcome becomes above_ram, and the range
+// above the RAM is narrowed to the program's bytes. Stores past the
+// program's end (its last whole page) leave it as it is.
+void judge_program_above_ram(BootReport& report, const ProgramRange& program);

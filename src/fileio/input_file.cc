@@ -79,3 +79,8 @@ WholeFileStatus read_whole_file(const std::string& name, uint64_t max_size, std:
     bytes = std::move(input.bytes);
     return WholeFileStatus::ok;
 }
+
+WholeFileStatus read_standard_input(uint64_t max_size, std::vector<uint8_t>& bytes) {
+    if (!read_up_to(stdin, max_size + 1, bytes)) return WholeFileStatus::read_failed;
+    return bytes.size() > max_size ? WholeFileStatus::too_big : WholeFileStatus::ok;
+}

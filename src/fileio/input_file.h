@@ -31,3 +31,6 @@ enum class WholeFileStatus { ok, cannot_open, too_big, read_failed };
 
 // Reads a whole file of at most max_size bytes (pipes and devices too).
 WholeFileStatus read_whole_file(const std::string& name, uint64_t max_size, std::vector<uint8_t>& bytes);
+
+// Reads standard input whole, up to max_size bytes.
+WholeFileStatus read_standard_input(uint64_t max_size, std::vector<uint8_t>& bytes);

@@ -10,6 +10,15 @@
 // Arguments are bytes on POSIX and UTF-8 (converted from UTF-16) on Windows.
 std::filesystem::path path_from_argument(const std::string& name);
 
+// '/' everywhere, and '\\' too on Windows: where a file's own name begins.
+inline bool is_path_separator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
 std::FILE* open_file(const std::filesystem::path& path, const char* mode);
 
 // Creates a file that must not exist yet, for binary writing; nullptr (with

@@ -138,7 +138,9 @@ void acia_receive(Acia6850& acia, const SerialLine& line, uint64_t until_bit) {
         if (acia.samples == 1 && level == LINE_MARK) {
             acia.hunting = true;  // the space was too short to be a start bit
             acia.previous_level = LINE_MARK;
-        } else if (acia.samples == samples_per_frame) {
+        } else if (acia.samples >= samples_per_frame) {
+            // ">=": a program may shorten the word format in the middle of a
+            // frame; the frame then ends with the samples it already has.
             finish_frame(acia, format);
             acia.hunting = true;
             acia.previous_level = level;

@@ -2,10 +2,13 @@
 // boot's progress, and the report.
 #include "sim/boot_run.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "base/units.h"
+#include "sim/boot_rom.h"
 #include "sim/machine.h"
+#include "sim/screen.h"
 
 namespace {
 
@@ -17,16 +20,15 @@ constexpr uint8_t WATCH_RESET = 0x08;
 constexpr uint8_t WATCH_MONITOR = 0x10;
 constexpr uint8_t WATCH_ERROR_STOP = 0x20;
 
-struct FormatMachine {
+struct FormatDrive {
     DiskFormat format;
-    uint64_t cpu_hz;
     double index_us;
 };
 
-// A Superboard II / C1P for 5.25-inch disks, a 2 MHz board for 8-inch.
-constexpr FormatMachine FORMAT_MACHINES[] = {
-    {DiskFormat::mini, 983040, 5500.0},
-    {DiskFormat::full, 1966080, 3000.0},
+// The index pulse: a fair model within the drives' datasheet ranges.
+constexpr FormatDrive FORMAT_DRIVES[] = {
+    {DiskFormat::mini, 5500.0},
+    {DiskFormat::full, 3000.0},
 };
 constexpr double DEFAULT_MAX_SECONDS = 30.0;
 constexpr double CYCLE_COUNT_CEILING = 1.8e19;  // just below 2^64
@@ -72,6 +74,15 @@ BootOutcome outcome_at_limit(const Machine& m) {
     return BootOutcome::time_limit;
 }
 
+// Our ROM's reset and monitor entries mark a failure; a ROM of the user's
+// own has its own code there.
+void watch_rom_entries(std::vector<uint8_t>& watch, const BootSettings& settings) {
+    if (!settings.bench.rom.empty()) return;
+    watch[ROM_RESET_ENTRY] |= WATCH_RESET;
+    watch[ROM_MONITOR_ENTRY] |= WATCH_MONITOR;
+    watch[ROM_MONITOR_WARM_ENTRY] |= WATCH_MONITOR;
+}
+
 // The boot proper, up to the start or a failure.
 BootOutcome run_boot_phases(Machine& m, const BootDiskFacts& facts, uint64_t limit, BootReport& report) {
     std::vector<uint8_t> watch(ADDRESS_SPACE, 0);
@@ -79,9 +90,7 @@ BootOutcome run_boot_phases(Machine& m, const BootDiskFacts& facts, uint64_t lim
     if (facts.loader) watch[facts.final_jump_address] |= WATCH_FINAL_JUMP;
     if (facts.loader && facts.has_error_stop) watch[facts.error_stop_address] |= WATCH_ERROR_STOP;
     watch[facts.start_address] |= WATCH_START;
-    watch[ROM_RESET_ENTRY] |= WATCH_RESET;
-    watch[ROM_MONITOR_ENTRY] |= WATCH_MONITOR;
-    watch[ROM_MONITOR_WARM_ENTRY] |= WATCH_MONITOR;
+    watch_rom_entries(watch, report.settings);
 
     Cpu6502& cpu = m.cpu;
     Phase phase = Phase::rom;
@@ -106,20 +115,91 @@ BootOutcome run_boot_phases(Machine& m, const BootDiskFacts& facts, uint64_t lim
     }
 }
 
+// The machine the settings describe, powered on with the disk in the drive
+// and the typist's keys ready.
+void power_on(Machine& m, const DiskSignal& disk, const BootSettings& settings) {
+    const TestBench& bench = settings.bench;
+    MachineSettings machine{settings.cpu_hz, settings.index_us, settings.start_track};
+    machine.ram_end = ram_end_for(bench.ram_kb);
+    machine.video_size = bench.machine.video.size;
+    machine.keyboard = bench.machine.keyboard;
+    machine.shift_lock_down = bench.shift_lock_down;
+    if (bench.rom.empty()) {
+        machine_power_on(m, disk, machine, build_boot_rom());
+    } else {
+        machine_power_on(m, disk, machine, bench.rom.data(), bench.rom.size());
+    }
+    m.typist.strokes = bench.keys;
+    const uint64_t key_cycles = cycles_for(bench.key_ms / MILLISECONDS_PER_SECOND, settings.cpu_hz);
+    m.typist.hold_cycles = m.typist.gap_cycles = key_cycles;
+}
+
+// Where the disk's chunks ran past a smaller machine's RAM. A boot that
+// then does not start fails for that reason, whatever the CPU did next;
+// whether a started program is whole is for the verdict, which knows where
+// its bytes end (the last whole page runs past them).
+void note_stores_above_ram(BootReport& report, const Machine& m) {
+    bool above = false;
+    for (const TrackVisit& visit : m.watch.visits) {
+        const uint32_t length = visit_chunk_length(visit);
+        if (length == 0) continue;
+        const uint32_t first = visit.run_start;
+        const uint32_t last = std::min<uint32_t>(first + length - 1, RAM_END);
+        if (last <= m.ram_end || first > RAM_END) continue;
+        const auto low = static_cast<uint16_t>(std::max<uint32_t>(first, m.ram_end + 1u));
+        if (!above || low < report.above_ram_first) report.above_ram_first = low;
+        if (!above || last > report.above_ram_last) report.above_ram_last = static_cast<uint16_t>(last);
+        above = true;
+    }
+    report.stored_above_ram = above;
+    if (above && report.outcome != BootOutcome::started) report.outcome = BootOutcome::above_ram;
+}
+
+// Looks at the screen when something was written to it; true once every
+// --until text has been seen.
+bool check_until(Machine& m, BootReport& report) {
+    if (report.until.empty()) return false;
+    if (m.video_written) {
+        m.video_written = false;
+        const std::vector<uint8_t> video(m.memory.begin() + VIDEO_START, m.memory.begin() + m.video_end + 1);
+        const std::vector<std::string> rows = screen_rows(video, report.settings.bench.machine.video, false);
+        for (UntilResult& until : report.until) {
+            if (until.appeared || !screen_shows(rows, until.text)) continue;
+            until.appeared = true;
+            until.cycle = m.cpu.cycles;
+        }
+    }
+    return until_all_appeared(report);
+}
+
+// run_to_watch in steps of UNTIL_CHECK_MS, looking at the screen after each;
+// it stops early when every --until text is there.
+bool run_watching_screen(Machine& m, const std::vector<uint8_t>& watch, uint64_t limit, BootReport& report) {
+    const uint64_t step = std::max<uint64_t>(cycles_for(UNTIL_CHECK_MS / MILLISECONDS_PER_SECOND, report.settings.cpu_hz), 1);
+    m.video_written = true;  // the screen as the program found it counts too
+    for (;;) {
+        if (check_until(m, report)) {
+            report.until_met = true;
+            return false;
+        }
+        if (m.cpu.cycles >= limit || m.cpu.stopped) return false;
+        const uint64_t next = limit - m.cpu.cycles > step ? m.cpu.cycles + step : limit;
+        if (run_to_watch(m, watch, next)) return true;
+    }
+}
+
 // Lets the started program run on; it may go back to the monitor or reset on purpose.
 void run_on(Machine& m, BootReport& report) {
     const uint64_t start = m.cpu.cycles;
     const uint64_t run_cycles = cycles_for(report.settings.run_ms / MILLISECONDS_PER_SECOND, report.settings.cpu_hz);
     const uint64_t limit = run_cycles > UINT64_MAX - start ? UINT64_MAX : start + run_cycles;
     std::vector<uint8_t> watch(ADDRESS_SPACE, 0);
-    watch[ROM_RESET_ENTRY] |= WATCH_RESET;
-    watch[ROM_MONITOR_ENTRY] |= WATCH_MONITOR;
-    watch[ROM_MONITOR_WARM_ENTRY] |= WATCH_MONITOR;
+    watch_rom_entries(watch, report.settings);
     report.run_on = RunOnOutcome::ran;
     // The start address itself may be watched (a program at $FE00 is odd but possible): take one step first.
     if (cpu_step(m.cpu, m) == 0) {
         report.run_on = RunOnOutcome::undocumented_opcode;
-    } else if (run_to_watch(m, watch, limit)) {
+    } else if (run_watching_screen(m, watch, limit, report)) {
         report.run_on = (watch[m.cpu.pc] & WATCH_MONITOR) ? RunOnOutcome::monitor_entry : RunOnOutcome::reset;
     } else if (m.cpu.stopped) {
         report.run_on = RunOnOutcome::undocumented_opcode;
@@ -132,11 +212,11 @@ void run_on(Machine& m, BootReport& report) {
 
 BootSettings default_boot_settings(DiskFormat format) {
     BootSettings settings;
-    for (const FormatMachine& entry : FORMAT_MACHINES) {
-        if (entry.format != format) continue;
-        settings.cpu_hz = entry.cpu_hz;
-        settings.index_us = entry.index_us;
+    for (const FormatDrive& entry : FORMAT_DRIVES) {
+        if (entry.format == format) settings.index_us = entry.index_us;
     }
+    settings.bench.machine = default_machine_profile(format);
+    settings.cpu_hz = settings.bench.machine.cpu_hz;
     settings.max_seconds = DEFAULT_MAX_SECONDS;
     return settings;
 }
@@ -149,18 +229,33 @@ BootReport run_boot(const DiskSignal& disk, const BootDiskFacts& facts, const Bo
     if (disk.tracks.empty() || !(disk.bit_rate >= 1) || settings.cpu_hz == 0) return report;
     auto machine = std::make_unique<Machine>();
     Machine& m = *machine;
-    machine_power_on(m, disk, MachineSettings{settings.cpu_hz, settings.index_us, settings.start_track},
-                     build_boot_rom());
+    power_on(m, disk, settings);
     report.bit_rate = m.clock.bit_rate;
     report.revolution_bits = m.drive.revolution_bits;
+    report.until.clear();
+    for (const std::string& text : settings.bench.until) report.until.push_back(UntilResult{text, false, 0});
 
+    // A ROM of the user's own may be a monitor waiting for a key before it boots.
+    if (!settings.bench.rom.empty()) typist_start(m.typist, m.cpu.cycles);
     report.outcome = run_boot_phases(m, report.facts, cycles_for(settings.max_seconds, settings.cpu_hz), report);
     record_end(report, m);
-    if (report.outcome == BootOutcome::started && settings.run_ms > 0) run_on(m, report);
-    report.video.assign(m.memory.begin() + VIDEO_START, m.memory.begin() + VIDEO_END + 1);
+    note_stores_above_ram(report, m);
+    if (report.outcome == BootOutcome::started && settings.run_ms > 0) {
+        if (settings.bench.rom.empty()) typist_start(m.typist, m.cpu.cycles);
+        run_on(m, report);
+    }
+    report.video.assign(m.memory.begin() + VIDEO_START, m.memory.begin() + m.video_end + 1);
+    report.key_cycles = m.typist.pressed_cycles;
     return report;
 }
 
 double report_seconds(const BootReport& report, uint64_t cycles) {
     return static_cast<double>(cycles) / static_cast<double>(report.settings.cpu_hz);
+}
+
+bool until_all_appeared(const BootReport& report) {
+    for (const UntilResult& until : report.until) {
+        if (!until.appeared) return false;
+    }
+    return true;
 }

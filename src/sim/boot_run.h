@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "sim/cpu6502.h"
 #include "signal/disk_signal.h"
+#include "sim/machine_profile.h"
 #include "sim/track_visit.h"
+#include "sim/typing.h"
 
 // What the boot is told about the disk, so that it knows when the program
 // has started; the disk side works it out.
@@ -31,11 +34,33 @@ enum class BootOutcome {
     no_sector,            // time ran out while the head read a track and nothing was stored
     undocumented_opcode,
     time_limit,
+    above_ram,            // the boot stored where the machine has no RAM and did not start
     read_error,           // the loader found a damaged byte and stopped at its error stop
 };
 
 // What the started program did in the time it was given to run on.
 enum class RunOnOutcome { not_run, ran, monitor_entry, reset, undocumented_opcode };
+
+// The machine beyond its clock, and what a test does with the running
+// program: keys to type and texts to wait for on the screen.
+struct TestBench {
+    MachineProfile machine = MACHINE_PROFILES[0];
+    unsigned ram_kb = MAX_RAM_KB;
+    std::vector<uint8_t> rom;            // 1, 2 or 4 KB of the user's own; empty: ours
+    std::vector<KeyStroke> keys;         // typed once the program has started (from reset with rom)
+    double key_ms = 0;                   // each key down this long, then up this long
+    bool shift_lock_down = true;
+    std::vector<std::string> until;      // run on until the screen shows all of them
+};
+
+// How often the running program's screen is looked at for the --until texts.
+constexpr double UNTIL_CHECK_MS = 5.0;
+
+struct UntilResult {
+    std::string text;
+    bool appeared = false;
+    uint64_t cycle = 0;  // when it was first seen
+};
 
 struct BootSettings {
     uint64_t cpu_hz = 0;      // > 0
@@ -43,10 +68,12 @@ struct BootSettings {
     double max_seconds = 0;   // emulated time from reset before giving up
     double run_ms = 0;        // after the start, let the program run this long (0: stop there)
     int start_track = 0;      // where the head rests at power-up
+    TestBench bench;
 };
 
-// 983040 Hz and a 5.5 ms index pulse for 5.25-inch, 1966080 Hz and 3 ms
-// for 8-inch; 30 s to boot; no run-on.
+// The disk's machine (the C1P at 983040 Hz and a 5.5 ms index pulse for
+// 5.25-inch, the C3 at 1966080 Hz and 3 ms for 8-inch); 30 s to boot; no
+// run-on.
 BootSettings default_boot_settings(DiskFormat format);
 
 struct BootReport {
@@ -71,6 +98,14 @@ struct BootReport {
     uint64_t run_on_cycles = 0;       // how long the program ran on
     Cpu6502 cpu_after_run_on;
     std::vector<uint8_t> video;       // video RAM at the very end
+
+    // The test bench: stores the boot made above the RAM, the keys typed and
+    // when each went down, each --until text and when it appeared.
+    bool stored_above_ram = false;                     // the disk's chunks ran past the RAM's end
+    uint16_t above_ram_first = 0, above_ram_last = 0;  // where, between the RAM's end and $BFFF
+    std::vector<uint64_t> key_cycles;
+    std::vector<UntilResult> until;
+    bool until_met = false;           // the run on stopped because every text was there
 };
 
 // The program counts as started when the CPU reaches its start address
@@ -80,3 +115,6 @@ struct BootReport {
 BootReport run_boot(const DiskSignal& disk, const BootDiskFacts& facts, const BootSettings& settings);
 
 double report_seconds(const BootReport& report, uint64_t cycles);
+
+// Every --until text appeared (true when none was given).
+bool until_all_appeared(const BootReport& report);

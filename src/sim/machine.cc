@@ -39,11 +39,33 @@ void set_port_b(Machine& m, uint64_t cycle) {
 
 bool in_pia(uint16_t address) { return address >= PIA_BASE && address <= PIA_BASE + PIA_REGISTER_MASK; }
 
-}  // namespace
-
-bool machine_writable(uint16_t address) {
-    return address <= RAM_END || (address >= VIDEO_START && address <= VIDEO_END);
+// The keyboard: the typist presses and releases keys as the program comes
+// to look.
+uint8_t read_keyboard(Machine& m, uint64_t cycle) {
+    typist_at_keyboard(m.typist, m.keyboard, cycle);
+    return keyboard_read(m.keyboard);
 }
+
+void write_keyboard(Machine& m, uint8_t value, uint64_t cycle) {
+    typist_at_keyboard(m.typist, m.keyboard, cycle);
+    keyboard_write(m.keyboard, value);
+}
+
+// RAM from $0000 to ram_end and video RAM from VIDEO_START, cleared; $FF
+// elsewhere; the ROM at the top.
+void map_memory(Machine& m, const MachineSettings& settings, const uint8_t* rom, size_t rom_size) {
+    m.ram_end = std::min(settings.ram_end, RAM_END);
+    const uint16_t video_size = std::min(settings.video_size, static_cast<uint16_t>(VIDEO_SIZE));
+    m.video_end = static_cast<uint16_t>(VIDEO_START + video_size - 1);
+    std::fill(m.memory.begin(), m.memory.end(), UNMAPPED_READ);
+    std::fill(m.memory.begin(), m.memory.begin() + m.ram_end + 1, 0);
+    std::fill(m.memory.begin() + VIDEO_START, m.memory.begin() + m.video_end + 1, VIDEO_BLANK);
+    const size_t size = std::min(rom_size, m.memory.size());
+    std::copy(rom, rom + size, m.memory.end() - static_cast<std::ptrdiff_t>(size));
+    m.video_written = false;
+}
+
+}  // namespace
 
 uint8_t Machine::read_device(uint16_t address, uint64_t cycle) {
     if (in_pia(address)) {
@@ -60,6 +82,7 @@ uint8_t Machine::read_device(uint16_t address, uint64_t cycle) {
         watch_disk_read(watch, value, acia.frames_lost);
         return value;
     }
+    if ((address >> 8) == KEYBOARD_PAGE_HIGH) return read_keyboard(*this, cycle);
     return UNMAPPED_READ;
 }
 
@@ -71,25 +94,33 @@ void Machine::write_upper(uint16_t address, uint8_t value, uint64_t cycle) {
         sync_receiver(*this, cycle);
         acia_write_control(acia, value, bits_sampled_by(clock, cycle));
         watch_configure(watch, acia.frames_lost);
-    } else if (address >= VIDEO_START && address <= VIDEO_END) {
+    } else if (address >= VIDEO_START && address <= video_end) {
         memory[address] = value;
+        video_written = true;
+    } else if ((address >> 8) == KEYBOARD_PAGE_HIGH) {
+        write_keyboard(*this, value, cycle);
     }
     // The ACIA's transmit register and everything else take nothing. Read
     // back, a device register is something else again; elsewhere the byte
     // fails the read-back unless the ROM or the empty bus happen to hold it.
     if (watch.disk_byte_pending) {
         const bool device = (address & DEVICE_WINDOW_MASK) == DEVICE_WINDOW;
-        watch_store(watch, address, value, machine_writable(address) || (!device && memory[address] == value));
+        watch_store(watch, address, value, writable(address) || (!device && memory[address] == value));
     }
 }
 
 void machine_power_on(Machine& m, const DiskSignal& disk, const MachineSettings& settings,
                       const BootRom& rom) {
+    machine_power_on(m, disk, settings, rom.data(), rom.size());
+}
+
+void machine_power_on(Machine& m, const DiskSignal& disk, const MachineSettings& settings,
+                      const uint8_t* rom, size_t rom_size) {
     m.cpu = Cpu6502{};
-    std::fill(m.memory.begin(), m.memory.end(), UNMAPPED_READ);
-    std::fill(m.memory.begin(), m.memory.begin() + RAM_END + 1, 0);
-    std::fill(m.memory.begin() + VIDEO_START, m.memory.begin() + VIDEO_END + 1, VIDEO_BLANK);
-    std::copy(rom.begin(), rom.end(), m.memory.begin() + ROM_START);
+    map_memory(m, settings, rom, rom_size);
+    m.keyboard = keyboard_power_on(settings.keyboard, settings.shift_lock_down);
+    m.typist = Typist{};
+    m.typist.shift_lock_down = settings.shift_lock_down;
     m.pia = Pia6821{};
     m.acia = Acia6850{};
     m.disk = &disk;

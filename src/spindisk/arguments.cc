@@ -5,6 +5,35 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace {
+
+// "-x" or "-x VALUE" (also "-xVALUE"); false with the error set otherwise.
+bool apply_short_option(const std::vector<std::string>& args, const std::vector<OptionSpec>& options, size_t& i,
+                        ParsedArguments& parsed) {
+    const std::string& arg = args[i];
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& option : options) {
+        if (option.short_name != 0 && arg[1] == option.short_name) spec = &option;
+    }
+    if (!spec || (!spec->takes_value && arg.size() > 2)) {
+        parsed.error = "unknown option '" + arg + "'";
+        return false;
+    }
+    if (!spec->takes_value) {
+        parsed.values[spec->name] = "";
+    } else if (arg.size() > 2) {
+        parsed.values[spec->name] = arg.substr(2);
+    } else if (i + 1 < args.size()) {
+        parsed.values[spec->name] = args[++i];
+    } else {
+        parsed.error = "option '" + arg + "' needs a value";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 ParsedArguments parse_command_arguments(const std::vector<std::string>& args,
                                         const std::vector<OptionSpec>& options) {
     ParsedArguments parsed;
@@ -24,8 +53,8 @@ ParsedArguments parse_command_arguments(const std::vector<std::string>& args,
             continue;
         }
         if (arg.compare(0, 2, "--") != 0) {
-            parsed.error = "unknown option '" + arg + "'";
-            return parsed;
+            if (!apply_short_option(args, options, i, parsed)) return parsed;
+            continue;
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
@@ -38,11 +67,11 @@ ParsedArguments parse_command_arguments(const std::vector<std::string>& args,
             return parsed;
         }
         if (!spec->takes_value) {
-            if (equals != std::string::npos) {
+            if (equals != std::string::npos && !spec->optional_value) {
                 parsed.error = "option '--" + name + "' takes no value";
                 return parsed;
             }
-            parsed.values[name] = "";
+            parsed.values[name] = equals == std::string::npos ? "" : arg.substr(equals + 1);
         } else if (equals != std::string::npos) {
             parsed.values[name] = arg.substr(equals + 1);
         } else if (i + 1 < args.size()) {
@@ -51,6 +80,7 @@ ParsedArguments parse_command_arguments(const std::vector<std::string>& args,
             parsed.error = "option '--" + name + "' needs a value";
             return parsed;
         }
+        parsed.every[name].push_back(parsed.values[name]);
     }
     return parsed;
 }

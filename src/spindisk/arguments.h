@@ -1,5 +1,6 @@
 // A small parser for spindisk's GNU-style arguments: --flag, --name VALUE,
-// --name=VALUE, and "--" before positional arguments that start with "-".
+// --name=VALUE, a short -x or -x VALUE where an option has one, and "--"
+// before positional arguments that start with "-". A lone "-" is positional.
 #pragma once
 
 #include <map>
@@ -9,11 +10,14 @@
 struct OptionSpec {
     const char* name;  // without the leading "--"
     bool takes_value;
+    char short_name = 0;          // -x for the same option; 0: none
+    bool optional_value = false;  // a flag that may also be given as --name=VALUE
 };
 
 struct ParsedArguments {
     std::vector<std::string> positional;
-    std::map<std::string, std::string> values;  // flags map to ""
+    std::map<std::string, std::string> values;  // flags map to ""; the last if given twice
+    std::map<std::string, std::vector<std::string>> every;  // each value, in order, for options given more than once
     bool help = false;                          // --help or -h was given
     std::string error;                          // non-empty: bad usage, said for a person
     bool has(const std::string& name) const { return values.count(name) != 0; }

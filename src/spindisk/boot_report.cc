@@ -7,14 +7,10 @@
 #include "base/units.h"
 #include "image/geometry.h"
 #include "loader/boot_loader.h"
+#include "sim/screen.h"
 #include "spindisk/json_writer.h"
 
 namespace {
-
-constexpr size_t SCREEN_ROWS = 32;
-constexpr size_t MINI_SCREEN_COLUMNS = 32;  // Superboard II / C1P
-constexpr size_t FULL_SCREEN_COLUMNS = 64;  // the 2 MHz boards of the 8-inch machines
-constexpr char UNPRINTABLE = '.';
 
 std::string fixed(double value, int decimals) {
     char text[64];
@@ -38,6 +34,7 @@ const char* outcome_name(BootOutcome outcome) {
         case BootOutcome::no_sector: return "no_sector";
         case BootOutcome::undocumented_opcode: return "undocumented_opcode";
         case BootOutcome::time_limit: return "time_limit";
+        case BootOutcome::above_ram: return "above_ram";
         case BootOutcome::read_error: return "read_error";
     }
     return "time_limit";
@@ -64,6 +61,13 @@ std::string boot_track_text(const BootReport& report) {
            ", started at " + format_address(facts.start_address);
 }
 
+// A disk too big for the machine's RAM.
+std::string above_ram_text(const BootReport& report) {
+    const unsigned ram_kb = report.settings.bench.ram_kb;
+    return "the disk loads " + format_address(report.above_ram_first) + "-" + format_address(report.above_ram_last) +
+           ", above the RAM (" + std::to_string(ram_kb) + " KB, up to " + format_address(ram_end_for(ram_kb)) + ")";
+}
+
 // Why the boot failed, in one sentence.
 std::string failure_text(const BootReport& report) {
     const std::string when = " after " + seconds_text(report, report.end_cycle);
@@ -85,6 +89,7 @@ std::string failure_text(const BootReport& report) {
         case BootOutcome::time_limit:
             return "not started within " + fixed(report.settings.max_seconds, 1) + " s (PC at " + format_address(report.cpu.pc) +
                    ", head on " + track + ")";
+        case BootOutcome::above_ram: return above_ram_text(report);
     }
     return "";
 }
@@ -237,22 +242,105 @@ std::string json_program(const ProgramCheck& check) {
     return text + "}";
 }
 
+// The test bench's part of the report: the machine's memory, the keys, the
+// --until texts and the screen.
+std::string memory_text(const BootReport& report) {
+    const TestBench& bench = report.settings.bench;
+    std::string text = "Memory: " + std::to_string(bench.ram_kb) + " KB RAM, ";
+    text += bench.rom.empty() ? "our boot ROM" : "the user's " + std::to_string(bench.rom.size() / 1024) + " KB ROM";
+    return text + "\n";
+}
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string keys_text(const BootReport& report) {
+    const std::vector<KeyStroke>& keys = report.settings.bench.keys;
+    if (keys.empty()) return "";
+    const size_t typed = report.key_cycles.size();
+    std::string text = "Keys: typed " + std::to_string(typed) + " of " + std::to_string(keys.size());
+    if (typed > 0) {
+        text += ", " + quoted(typed_text(keys, typed)) + ", the first at " +
+                seconds_text(report, report.key_cycles.front());
+    }
+    if (typed < keys.size()) {
+        const std::vector<KeyStroke> rest(keys.begin() + static_cast<std::ptrdiff_t>(typed), keys.end());
+        text += "; the run ended before " + quoted(typed_text(rest, rest.size()));
+    }
+    return text + "\n";
+}
+
+std::string until_text(const BootReport& report) {
+    std::string text;
+    const uint64_t start = report.end_cycle;
+    for (const UntilResult& until : report.until) {
+        text += "Until: " + quoted(until.text);
+        if (until.appeared) {
+            text += " appeared after " + seconds_text(report, until.cycle) + ", " +
+                    milliseconds_text(report, until.cycle - start) + " after the start\n";
+        } else if (report.outcome != BootOutcome::started) {
+            text += " did not appear: the program did not start\n";
+        } else {
+            text += " did not appear within " + milliseconds_text(report, report.run_on_cycles) + " after the start\n";
+        }
+    }
+    return text;
+}
+
+std::string json_bench(const BootReport& report, const ReportExtras& extras) {
+    const TestBench& bench = report.settings.bench;
+    std::string text = ",\"machine\":" + json_string(bench.machine.name) + ",\"ram_kb\":" + std::to_string(bench.ram_kb) +
+                       ",\"own_rom\":" + json_bool(!bench.rom.empty());
+    if (!bench.keys.empty()) {
+        text += ",\"keys\":{\"given\":" + json_string(typed_text(bench.keys, bench.keys.size())) +
+                ",\"typed\":" + json_string(typed_text(bench.keys, report.key_cycles.size())) + ",\"seconds\":[";
+        for (size_t i = 0; i < report.key_cycles.size(); i++) {
+            text += (i == 0 ? "" : ",") + fixed(report_seconds(report, report.key_cycles[i]), 6);
+        }
+        text += "]}";
+    }
+    if (!report.until.empty()) {
+        text += ",\"until\":[";
+        for (size_t i = 0; i < report.until.size(); i++) {
+            const UntilResult& until = report.until[i];
+            text += std::string(i == 0 ? "" : ",") + "{\"text\":" + json_string(until.text) +
+                    ",\"appeared\":" + json_bool(until.appeared);
+            if (until.appeared) text += ",\"seconds\":" + fixed(report_seconds(report, until.cycle), 6);
+            text += "}";
+        }
+        text += "]";
+    }
+    if (extras.screen || extras.bench) {
+        text += ",\"screen\":[";
+        const std::vector<std::string> rows = report_screen_rows(report, extras.screen_all);
+        for (size_t i = 0; i < rows.size(); i++) text += (i == 0 ? "" : ",") + json_string(rows[i]);
+        text += "]";
+    }
+    return text;
+}
+
 }  // namespace
 
-std::vector<std::string> screen_rows(const BootReport& report) {
-    const size_t columns = report.format == DiskFormat::full ? FULL_SCREEN_COLUMNS : MINI_SCREEN_COLUMNS;
-    std::vector<std::string> rows;
-    for (size_t row = 0; row < SCREEN_ROWS && (row + 1) * columns <= report.video.size(); row++) {
-        std::string text;
-        for (size_t column = 0; column < columns; column++) {
-            const char c = static_cast<char>(report.video[row * columns + column]);
-            text += (c >= FIRST_PRINTABLE && c <= LAST_PRINTABLE) ? c : UNPRINTABLE;
-        }
-        text.erase(text.find_last_not_of(' ') + 1);
-        rows.push_back(text);
-    }
-    while (!rows.empty() && rows.back().empty()) rows.pop_back();
-    return rows;
+bool run_passed(const BootReport& report, const ReportExtras& extras) {
+    return boot_succeeded(report, extras.program_range) && (!extras.program || extras.program->intact) &&
+           until_all_appeared(report);
+}
+
+std::vector<std::string> report_screen_rows(const BootReport& report, bool whole) {
+    return screen_rows(report.video, report.settings.bench.machine.video, whole);
+}
+
+std::string framed_screen(const std::vector<std::string>& rows) {
+    const size_t width = rows.empty() ? 0 : rows.front().size();
+    const std::string edge = "+" + std::string(width, '-') + "+\n";
+    std::string text = edge;
+    for (const std::string& row : rows) text += "|" + row + "|\n";
+    return text + edge;
+}
+
+std::string boot_verdict_line(const BootReport& report, const ReportExtras& extras) {
+    std::string line = verdict_text(report, extras);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    return line;
 }
 
 std::string boot_report_text(const BootReport& report, const ReportExtras& extras) {
@@ -260,9 +348,11 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
     const double revolution_ms = static_cast<double>(report.revolution_bits) * MILLISECONDS_PER_SECOND /
                                  static_cast<double>(report.bit_rate ? report.bit_rate : 1);
     text += "Disk: " + std::string(geometry_for(report.format).name) + ", " + boot_track_text(report) + "\n";
-    text += "Machine: CPU " + std::to_string(report.settings.cpu_hz) + " Hz, " + std::to_string(report.bit_rate) +
-            " bit/s, " + fixed(revolution_ms, 1) + " ms per revolution, index pulse " +
+    text += "Machine: " + std::string(report.settings.bench.machine.name) + ", CPU " +
+            std::to_string(report.settings.cpu_hz) + " Hz, " + std::to_string(report.bit_rate) + " bit/s, " +
+            fixed(revolution_ms, 1) + " ms per revolution, index pulse " +
             fixed(report.settings.index_us / MILLISECONDS_PER_SECOND, 2) + " ms\n";
+    text += memory_text(report);
     if (report.facts.loader && report.boot_track_started) {
         text += "Loader started at " + format_address(BOOT_LOAD_ADDRESS) + " after " +
                 seconds_text(report, report.boot_track_cycle) + "\n";
@@ -285,16 +375,21 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
     text += dropped_text(extras.nonzero_bytes_dropped);
     if (extras.program) text += program_text(*extras.program);
     text += run_on_text(report);
+    text += keys_text(report) + until_text(report);
     if (extras.screen) {
-        text += "Screen:\n";
-        for (const std::string& row : screen_rows(report)) text += "  |" + row + "\n";
+        const VideoLayout& video = report.settings.bench.machine.video;
+        text += extras.screen_all ? "Screen, all of the video memory:\n"
+                                  : "Screen, the " + std::to_string(video.window_columns) + " x " +
+                                        std::to_string(video.window_rows) + " a monitor shows from " +
+                                        format_address(video.window_start) + ":\n";
+        text += framed_screen(report_screen_rows(report, extras.screen_all));
     }
     return text;
 }
 
 std::string boot_report_json(const BootReport& report, const ReportExtras& extras) {
-    const bool good = boot_succeeded(report, extras.program_range) && (!extras.program || extras.program->intact);
-    std::string text = "{\"result\":" + json_string(outcome_name(report.outcome)) + ",\"ok\":" + json_bool(good);
+    std::string text = "{\"result\":" + json_string(outcome_name(report.outcome)) +
+                       ",\"ok\":" + json_bool(run_passed(report, extras));
     text += ",\"format\":" + json_string(geometry_for(report.format).name);
     text += ",\"boot_track\":" + json_string(!report.facts.loader     ? "boot_code"
                                          : report.facts.fast_loader ? "fast_loader"
@@ -325,11 +420,6 @@ std::string boot_report_json(const BootReport& report, const ReportExtras& extra
                 fixed(report_seconds(report, report.run_on_cycles) * MILLISECONDS_PER_SECOND, 3) + ",\"registers\":" +
                 json_registers(report.cpu_after_run_on) + "}";
     }
-    if (extras.screen) {
-        text += ",\"screen\":[";
-        const std::vector<std::string> rows = screen_rows(report);
-        for (size_t i = 0; i < rows.size(); i++) text += (i == 0 ? "" : ",") + json_string(rows[i]);
-        text += "]";
-    }
+    text += json_bench(report, extras);
     return text + "}\n";
 }

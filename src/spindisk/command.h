@@ -39,12 +39,14 @@ CommandOutput run_extract(const std::vector<std::string>& args);
 CommandOutput run_boot(const std::vector<std::string>& args);
 CommandOutput run_hfe(const std::vector<std::string>& args);
 CommandOutput run_convert(const std::vector<std::string>& args);
+CommandOutput run_make(const std::vector<std::string>& args);
 
 extern const char LIST_USAGE[];
 extern const char EXTRACT_USAGE[];
 extern const char BOOT_USAGE[];
 extern const char HFE_USAGE[];
 extern const char CONVERT_USAGE[];
+extern const char MAKE_USAGE[];
 
 // The command table, in the order spindisk --help lists them.
 const std::vector<Command>& spindisk_commands();

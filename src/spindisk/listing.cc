@@ -12,25 +12,6 @@
 
 namespace {
 
-// Label bytes for a terminal: printable ASCII as it is, a backslash doubled,
-// anything else as \xNN.
-std::string printable(const std::string& bytes) {
-    std::string text;
-    for (const char c : bytes) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            text += "\\\\";
-        } else if (byte >= FIRST_PRINTABLE && byte <= LAST_PRINTABLE) {
-            text += c;
-        } else {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            text += escaped;
-        }
-    }
-    return text;
-}
-
 const char* level_name(WarningLevel level) { return level == WarningLevel::error ? "error" : "warning"; }
 
 const char* label_state_name(LabelState state) {
@@ -149,7 +130,7 @@ std::string label_text(const LabelFacts& label) {
             break;
     }
     if (label.lines.empty()) text += "  (no entries)\n";
-    for (const std::string& line : label.lines) text += "  " + printable(line) + "\n";
+    for (const std::string& line : label.lines) text += "  " + printable_text(line) + "\n";
     return text;
 }
 

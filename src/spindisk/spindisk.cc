@@ -11,9 +11,9 @@ namespace {
 
 const char PROGRAM_USAGE_HEAD[] =
     "Usage: spindisk COMMAND [OPTIONS] ...\n"
-    "Reads OSI disk images made by SpinLoad: look inside, take the program\n"
-    "back out, boot it on a simulated OSI machine, write it for a floppy emulator\n"
-    "or convert it between .65d, HFE and osiemu bit streams.\n"
+    "Makes and reads OSI disk images: make a disk from a program, look inside,\n"
+    "take the program back out, boot it on a simulated OSI machine, write it for\n"
+    "a floppy emulator or convert it between .65d, HFE and osiemu bit streams.\n"
     "\n"
     "Commands:\n";
 
@@ -51,6 +51,7 @@ CommandOutput usage_error(const std::string& command, const std::string& message
 
 const std::vector<Command>& spindisk_commands() {
     static const std::vector<Command> COMMANDS = {
+        {"make", "make a bootable disk from a program, proven to boot", MAKE_USAGE, run_make},
         {"list", "show what is on an image (--json for scripts)", LIST_USAGE, run_list},
         {"extract", "write the program bytes back to a file", EXTRACT_USAGE, run_extract},
         {"boot", "boot an image on a simulated OSI machine", BOOT_USAGE, run_boot},

@@ -1,7 +1,7 @@
 // Lenient UTF-8: well-formed sequences decode, every other byte stands alone.
 #include <gtest/gtest.h>
 
-#include "cli/utf8.h"
+#include "base/utf8.h"
 
 TEST(DecodeUtf8, WellFormedAndBrokenSequences) {
     struct Case { const char* name; std::string bytes; std::vector<uint32_t> characters; };

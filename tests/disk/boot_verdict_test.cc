@@ -99,13 +99,16 @@ TEST(BootVerdict, StoresPastTheProgramsLastPageAgreeWithTheMachine) {
 }
 
 TEST(BootVerdict, ReadBackErrorsInTheProgramStillFail) {
-    // $D700 + 300 bytes: the program runs out of video memory at $D800.
+    // $D700 + 300 bytes: the program runs out of video memory at $D800, on a
+    // machine with the 540 board's 2 KB of video at the C1P's clock.
     const Bytes program = program_of(300);
     const Bytes image = build(loader_options(DiskFormat::mini, 0xD700), program);
     SignalLayoutReport layout;
     const DiskGeometry& g = geometry_for(DiskFormat::mini);
     const DiskSignal signal = image_to_signal(g, image.data(), default_signal_timing(DiskFormat::mini), layout);
-    const BootReport report = simulate_boot(signal, default_boot_settings(DiskFormat::mini));
+    BootSettings settings = default_boot_settings(DiskFormat::mini);
+    settings.bench.machine = *find_machine_profile("c4p");
+    const BootReport report = simulate_boot(signal, settings);
     ASSERT_EQ(report.outcome, BootOutcome::started);
     const ProgramRange range = program_range(read_image(image.data(), image.size()));
     const ReadbackErrors errors = split_readback_errors(report, range);

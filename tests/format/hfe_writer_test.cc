@@ -7,19 +7,11 @@
 #include <vector>
 
 #include "format/hfe_writer.h"
+#include "idle_signal.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// A signal of idle line on every track, with a few spaces set by the test.
-DiskSignal idle_signal(DiskFormat format, double bit_rate, size_t tracks, size_t bits) {
-    DiskSignal signal;
-    signal.format = format;
-    signal.bit_rate = bit_rate;
-    signal.tracks.assign(tracks, TrackSignal{std::vector<uint8_t>(bits, 1)});
-    return signal;
-}
 
 struct FormatCase {
     const char* name;

@@ -7,18 +7,11 @@
 #include <vector>
 
 #include "format/osi_stream_writer.h"
+#include "idle_signal.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-DiskSignal idle_signal(DiskFormat format, double bit_rate, size_t tracks, size_t bits) {
-    DiskSignal signal;
-    signal.format = format;
-    signal.bit_rate = bit_rate;
-    signal.tracks.assign(tracks, TrackSignal{std::vector<uint8_t>(bits, 1)});
-    return signal;
-}
 
 struct StreamCase {
     const char* name;

@@ -131,6 +131,20 @@ TEST(Acia6850, ListeningFromTheMiddleOfAFrameMisframes) {
     EXPECT_EQ(acia_read_data(acia), 0xFF);
 }
 
+TEST(Acia6850, AShorterWordFormatMidFrameEndsTheFrame) {
+    // 8E1 frames take 11 samples, 8N1 frames 10. Switched after 10 samples
+    // of a $76 frame, the receiver ends that frame at the next sample and
+    // hears the following 8N1 frame as usual.
+    constexpr uint8_t EIGHT_BITS_NO_PARITY = 0x54;  // divide by 1, 8N1
+    const std::vector<uint8_t> bits = line_bits(std::string("11111") + FRAME_76 + "1111" + "0 10000000 1" + "1111");
+    const SerialLine line = line_of(bits);
+    Acia6850 acia = configured_at(0);
+    acia_receive(acia, line, 15);  // samples at bits 5 to 14
+    acia_write_control(acia, EIGHT_BITS_NO_PARITY, 15);
+    acia_receive(acia, line, bits.size());
+    EXPECT_EQ(acia.frames, 2u);
+}
+
 TEST(Acia6850, AnIdleLineGivesNothing) {
     Acia6850 acia = configured_at(0);
     acia_receive(acia, SerialLine{}, 100000);

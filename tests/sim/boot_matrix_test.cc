@@ -280,7 +280,10 @@ TEST(BootFaults, BytesWhereThereIsNoMemoryAreReadBackErrors) {
     for (uint8_t& byte : program) byte &= 0x7F;  // never the empty bus's $FF, so every store shows
     BuiltDisk disk;
     build_disk(options, program, disk);
-    const BootReport report = simulate_boot(signal_of(options, disk), default_boot_settings(DiskFormat::mini));
+    // A machine with the 540 board's 2 KB of video ($D000-$D7FF) at the C1P's clock.
+    BootSettings settings = default_boot_settings(DiskFormat::mini);
+    settings.bench.machine = *find_machine_profile("c4p");
+    const BootReport report = simulate_boot(signal_of(options, disk), settings);
     EXPECT_FALSE(boot_succeeded(report));
     ASSERT_GE(report.visits.size(), 3u);
     EXPECT_EQ(report.visits[1].readback_errors, 0u);

@@ -1,5 +1,5 @@
-// The checks made after a boot: the program file against memory, and the
-// screen as text. Reports are set up by hand here, memory and all.
+// The checks made after a boot: the program file against memory. Reports
+// are set up by hand here, memory and all.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -89,41 +89,6 @@ TEST(BootSucceeded, StartedWithNothingLostOrMisstored) {
     report.readback_errors = 0;
     report.outcome = BootOutcome::time_limit;
     EXPECT_FALSE(boot_succeeded(report));
-}
-
-void put(std::vector<uint8_t>& video, size_t at, const std::string& text) {
-    for (size_t i = 0; i < text.size(); i++) video[at + i] = static_cast<uint8_t>(text[i]);
-}
-
-TEST(ScreenRows, ColumnsByMachineUnprintablesAsDots) {
-    struct Case {
-        const char* name;
-        DiskFormat format;
-        std::vector<std::string> rows;
-    } cases[] = {
-        // Offset 32 is row 1 on the 32-column screen, column 32 of row 0 on
-        // the other; offset 128 is row 4 or row 2; offset 992 the last row of
-        // the small screen, the middle of row 15 of the big one.
-        {"32 columns", DiskFormat::mini,
-         {"HI", "A.B", "", "", "~ }", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
-          "", "", "", "", "", "", "Z"}},
-        {"64 columns", DiskFormat::full,
-         {"HI" + std::string(30, ' ') + "A.B", "", "~ }", "", "", "", "", "", "", "", "", "", "", "", "",
-          std::string(32, ' ') + "Z"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        BootReport report;
-        report.format = c.format;
-        report.video.assign(0x800, 0x20);
-        put(report.video, 0, "HI");
-        put(report.video, 32, "A");
-        report.video[33] = 0x01;
-        put(report.video, 34, "B");
-        put(report.video, 128, "~ }");
-        put(report.video, 31 * 32, "Z");
-        EXPECT_EQ(screen_rows(report), c.rows);
-    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Lenient UTF-8 decoding for label characters.
-#include "cli/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
-// Arguments arrive as bytes; label characters are read from them as UTF-8.
+// Arguments arrive as bytes; label characters are read from them as UTF-8
+// (by both front ends, so that -n and --label mean the same).
 #pragma once
 
 #include <cstdint>
