@@ -175,7 +175,8 @@ CommandOutput extract_report(const DiskFile& disk, const ExtractRequest& request
     result.out = "wrote " + std::to_string(written) + " bytes to " + quoted_name(request.out_name) + "\n";
     result.out += boot_summary(facts) + ": SpinLoad" + options + " " + input_word(request.out_name) + "\n";
     if (facts.boot.mode == BootMode::loader && facts.boot.loader == LoaderKind::fast) {
-        note += "note: SpinLoad writes the standard boot loader; the data tracks are the same, track 0 is not\n";
+        note += "note: SpinLoad writes the standard boot loader on track 0; spindisk make --loader fast writes this "
+                "disk's\n";
     }
     if (facts.boot.mode == BootMode::raw && !request.cut && facts.boot.min_input_size > 0) {
         note += "note: the image does not record the code's exact length: SpinLoad -t wrote " +

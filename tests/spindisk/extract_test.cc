@@ -80,8 +80,8 @@ TEST(Extract, LoaderProgramsComeBackAndRebuildTheImage) {
         bool same_image;     // the printed command rebuilds the image exactly
         bool fast = false;   // the fast loader on track 0, which SpinLoad does not write
     };
-    const std::string fast = "note: SpinLoad writes the standard boot loader; the data tracks are the same, track 0 "
-                             "is not\n";
+    const std::string fast = "note: SpinLoad writes the standard boot loader on track 0; spindisk make --loader fast "
+                             "writes this disk's\n";
     const Case cases[] = {
         {DiskFormat::mini, 1, 0x0300, -1, {}, "", "", true},
         {DiskFormat::mini, 253, 0x1000, 0x2000, {}, "", "", true},
