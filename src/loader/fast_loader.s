@@ -46,7 +46,8 @@ SCREEN_MESSAGE  = $D0C5         ; row 6, column 5 on the 32-column screen
 ; ---------------------------------------------------------- in page zero
 ; Cycles from one read of the ACIA's data register to the next, when the
 ; next byte is already waiting (read_byte: JSR 6, status 4, LSR 2, BCS 3,
-; AND 2, BNE 2, LDA 4, RTS 6). At most 40 on every path; the store through
+; AND 2, BNE 2, LDA 4, RTS 6). At most 38 on any path, within a budget of
+; 40 (an 8-inch byte lasts 43 cycles at 983040 Hz). The store through
 ; (pointer),Y takes 6 cycles whether or not it crosses a page, and every
 ; branch stays inside page zero.
 ;   sector search, a byte that is not $76         RTS 6 + CMP 2 + BNE 3 + 23 = 34
