@@ -52,9 +52,12 @@ constexpr uint16_t FAST_LOADER_ERROR_STOP_ADDRESS = 0x00B8;
 constexpr uint16_t FAST_LOADER_MESSAGE_ADDRESS = 0xD0C5;
 constexpr size_t FAST_LOADER_MESSAGE_SIZE = 19;
 
-// The wait after each step, and how long one of its milliseconds lasts.
+// The wait after each step (LDY #ms), and how long one of its milliseconds
+// lasts (LDX #passes; 5 * passes + 6 cycles: 981, 1 ms at 983040 Hz).
 constexpr unsigned FAST_LOADER_SETTLE_MS = 20;
-constexpr uint64_t FAST_LOADER_MILLISECOND_CYCLES = 981;  // 5 * 195 + 6: 1 ms at 983040 Hz
+constexpr size_t FAST_LOADER_SETTLE_OFFSET = 26;
+constexpr uint64_t FAST_LOADER_MILLISECOND_CYCLES = 981;
+constexpr size_t FAST_LOADER_MILLISECOND_PASSES_OFFSET = 63;
 
 // The longest path from one byte read to the next, in cycles: 38 fit in
 // 44 us (an 8-inch byte) from 863637 Hz on.

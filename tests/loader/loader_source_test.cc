@@ -59,6 +59,12 @@ TEST(LoaderSource, FastLoaderOffsetsMatchItsCode) {
     const size_t stop = FAST_LOADER_BODY_OFFSET + FAST_LOADER_ERROR_STOP_ADDRESS;
     EXPECT_EQ(image[stop], JMP);
     EXPECT_EQ(image[stop + 1] | image[stop + 2] << 8, FAST_LOADER_ERROR_STOP_ADDRESS);
+    // The settle wait: 20 rounds of 5 * passes + 6 cycles, 20 ms at 983040 Hz.
+    EXPECT_EQ(image[FAST_LOADER_SETTLE_OFFSET - 1], 0xA0);  // LDY #
+    EXPECT_EQ(image[FAST_LOADER_SETTLE_OFFSET], FAST_LOADER_SETTLE_MS);
+    EXPECT_EQ(image[FAST_LOADER_MILLISECOND_PASSES_OFFSET - 1], 0xA2);  // LDX #
+    EXPECT_EQ(5u * image[FAST_LOADER_MILLISECOND_PASSES_OFFSET] + 6, FAST_LOADER_MILLISECOND_CYCLES);
+    EXPECT_NEAR(FAST_LOADER_MILLISECOND_CYCLES / 983.04, 1.0, 0.005);
     // The message's two digits start at "00".
     const size_t message = FAST_LOADER_BODY_OFFSET + FAST_LOADER_ERROR_STOP_ADDRESS + 3;
     EXPECT_EQ(std::string(image.begin() + message, image.begin() + message + FAST_LOADER_MESSAGE_SIZE),
