@@ -1,7 +1,7 @@
 // Fuzz target: booting on the simulated machine, structure-aware. The input
-// is read as decisions: the disk format and boot mode, load and execution
-// addresses, the program's length and bytes, the machine's clock, index
-// pulse and lead-in, then a list of faults, each aimed at something the boot
+// is read as decisions: the disk format and boot mode, the loader, load and
+// execution addresses, the program's length and bytes, the machine's clock,
+// index pulse and lead-in, then a list of faults, each aimed at something the boot
 // ROM or the loader reads (a track header, the sector mark, the load header,
 // the boot header) or at the track signal itself (flipped bits, a stretch of
 // idle line). The image is built with the real builder, so every input is a
@@ -130,6 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.format = (mode & 1) ? DiskFormat::full : DiskFormat::mini;
     options.raw_boot = (mode & 2) != 0;
     if (mode & 4) options.label = {'F', 'U', 'Z', 'Z'};
+    // Which loader: a decision of its own, read only when there is one.
+    if (!options.raw_boot && (in.byte() & 1)) options.loader = LoaderKind::fast;
     options.load_address = load_address(in);
     options.exec_address = (mode & 8) ? in.word() : options.load_address;
     const DiskGeometry& g = geometry_for(options.format);

@@ -6,12 +6,10 @@
 #include "image/boot_track.h"
 #include "image/data_tracks.h"
 #include "loader/boot_loader.h"
+#include "loader/loader_kind.h"
 #include "format/signal_decoder.h"
 
 namespace {
-
-// The loader's final jump, once its body runs in page zero: $00F1.
-constexpr uint16_t LOADER_FINAL_JUMP_ADDRESS = LOADER_FINAL_JUMP_OFFSET - LOADER_BODY_OFFSET;
 
 uint16_t word(uint8_t high, uint8_t low) { return static_cast<uint16_t>(high << 8 | low); }
 
@@ -28,10 +26,15 @@ BootDiskFacts examine_boot_disk(const DiskSignal& disk) {
         facts.has_load_address = true;
         facts.load_address = facts.boot_address;
     }
-    facts.loader = holds_boot_loader(track0.data(), track0.size());
+    LoaderKind kind = LoaderKind::standard;
+    facts.loader = find_loader(track0.data(), track0.size(), kind);
     if (!facts.loader) return facts;
-    facts.final_jump_address = LOADER_FINAL_JUMP_ADDRESS;
-    facts.start_address = loader_exec_address(track0.data());
+    const LoaderInfo& loader = loader_info(kind);
+    facts.final_jump_address = loader.final_jump_address;
+    facts.fast_loader = kind == LoaderKind::fast;
+    facts.has_error_stop = loader.has_error_stop;
+    facts.error_stop_address = loader.error_stop_address;
+    facts.start_address = loader_exec_address(track0.data(), kind);
     facts.has_load_address = false;
     if (disk.tracks.size() < 2) return facts;
     const std::vector<uint8_t> track1 = decode_track_bytes(disk.tracks[1]);

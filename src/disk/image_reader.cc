@@ -129,9 +129,9 @@ void read_boot_track(const uint8_t* slot, const DiskGeometry& g, ImageFacts& fac
     BootFacts& boot = facts.boot;
     boot.load_address = static_cast<uint16_t>(slot[BOOT_HEADER_ADDRESS_HIGH] << 8 | slot[BOOT_HEADER_ADDRESS_LOW]);
     boot.page_count = slot[BOOT_HEADER_PAGE_COUNT];
-    if (holds_boot_loader(slot, g.track_slot_size)) {
+    if (find_loader(slot, g.track_slot_size, boot.loader)) {
         boot.mode = BootMode::loader;
-        boot.exec_address = loader_exec_address(slot);
+        boot.exec_address = loader_exec_address(slot, boot.loader);
         return;
     }
     // Code for $2200 with at least one page is what SpinLoad -t writes;

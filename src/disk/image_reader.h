@@ -9,6 +9,7 @@
 
 #include "base/text.h"  // format_address, for the readers of the facts
 #include "image/geometry.h"
+#include "loader/loader_kind.h"
 
 enum class BootMode { loader, raw, unknown };
 
@@ -44,6 +45,7 @@ WarningLevel warning_level(WarningCode code);
 
 struct BootFacts {
     BootMode mode = BootMode::unknown;
+    LoaderKind loader = LoaderKind::standard;  // loader: which one
     uint16_t load_address = 0;  // from the boot header
     uint8_t page_count = 0;     // from the boot header
     uint16_t exec_address = 0;  // loader: where its final jump goes

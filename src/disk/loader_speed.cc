@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "format/signal_encoder.h"
+#include "loader/fast_loader.h"
 #include "signal/serial_frame.h"
 
 namespace {
@@ -15,25 +16,31 @@ namespace {
 //   $74 BEQ 3; $79 INY 2; $7A BNE 3
 // is 52 cycles at worst. When Y wraps the BNE falls through (1 fewer) to
 // INC $FE 5, DEC $FF 5 and BNE 3: 12 more per page.
+// The fast loader's data loop takes 27 cycles a byte and 36 at a page end,
+// but its sector search and load header take up to 38 from one byte to the
+// next (its source has the table), several of them in a row: 38 a byte is
+// its worst case, page ends included.
 constexpr LoaderSpeed LOADER_SPEEDS[] = {
-    {BootMode::loader, 52, 12},
+    {LoaderKind::standard, 52, 12},
+    {LoaderKind::fast, FAST_LOADER_MAX_CYCLES_PER_BYTE, 0},
 };
 
 constexpr uint64_t BYTES_PER_PAGE = 256;
 
 }  // namespace
 
-const LoaderSpeed* loader_speed(BootMode mode) {
+const LoaderSpeed* loader_speed(const BootFacts& boot) {
+    if (boot.mode != BootMode::loader) return nullptr;
     for (const LoaderSpeed& speed : LOADER_SPEEDS) {
-        if (speed.mode == mode) return &speed;
+        if (speed.loader == boot.loader) return &speed;
     }
     return nullptr;
 }
 
 // 8-inch: (52 * 256 + 12) cycles per 256 bytes, a byte every 11 / 250000 s:
 // 13324 * 250000 / (256 * 11) = 1182883.5, so 1182884 Hz.
-uint64_t min_cpu_hz(BootMode mode, DiskFormat format) {
-    const LoaderSpeed* speed = loader_speed(mode);
+uint64_t min_cpu_hz(const BootFacts& boot, DiskFormat format) {
+    const LoaderSpeed* speed = loader_speed(boot);
     if (!speed) return 0;
     const uint64_t cycles_per_page = speed->cycles_per_byte * BYTES_PER_PAGE + speed->cycles_per_page;
     const auto bit_rate = static_cast<uint64_t>(std::llround(default_signal_timing(format).bit_rate));

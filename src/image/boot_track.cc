@@ -3,6 +3,7 @@
 
 #include "image/boot_track.h"
 #include "loader/boot_loader.h"
+#include "loader/loader_kind.h"
 
 void write_boot_track(const ImageOptions& options, const DiskGeometry& geometry,
                       const ProgramBytes& program, DiskImage& image) {
@@ -16,28 +17,40 @@ void write_boot_track(const ImageOptions& options, const DiskGeometry& geometry,
         if (!program.empty()) std::memcpy(slot + BOOT_CODE_OFFSET, program.data(), program.size());
         return;
     }
+    const LoaderInfo& loader = loader_info(options.loader);
     slot[BOOT_HEADER_PAGE_COUNT] = BOOT_LOADER_PAGES;
-    std::memcpy(slot + BOOT_CODE_OFFSET, BOOT_LOADER_IMAGE.data(), BOOT_LOADER_SIZE);
+    std::memcpy(slot + BOOT_CODE_OFFSET, loader.image, loader.size);
     const uint16_t exec = effective_exec_address(options);
-    slot[BOOT_CODE_OFFSET + LOADER_EXEC_LOW_OFFSET] = exec & 0xFF;
-    slot[BOOT_CODE_OFFSET + LOADER_EXEC_HIGH_OFFSET] = exec >> 8;
+    slot[BOOT_CODE_OFFSET + loader.exec_low_offset] = exec & 0xFF;
+    slot[BOOT_CODE_OFFSET + loader.exec_high_offset] = exec >> 8;
 }
 
-bool holds_boot_loader(const uint8_t* slot, size_t size) {
-    if (size < BOOT_CODE_OFFSET + BOOT_LOADER_SIZE) return false;
+bool holds_loader(const uint8_t* slot, size_t size, LoaderKind kind) {
+    const LoaderInfo& loader = loader_info(kind);
+    if (size < BOOT_CODE_OFFSET + loader.size) return false;
     if (slot[BOOT_HEADER_ADDRESS_HIGH] != (BOOT_LOAD_ADDRESS >> 8) ||
         slot[BOOT_HEADER_ADDRESS_LOW] != (BOOT_LOAD_ADDRESS & 0xFF) ||
         slot[BOOT_HEADER_PAGE_COUNT] != BOOT_LOADER_PAGES) {
         return false;
     }
-    for (size_t k = 0; k < BOOT_LOADER_SIZE; k++) {
-        if (k == LOADER_EXEC_LOW_OFFSET || k == LOADER_EXEC_HIGH_OFFSET) continue;
-        if (slot[BOOT_CODE_OFFSET + k] != BOOT_LOADER_IMAGE[k]) return false;
+    for (size_t k = 0; k < loader.size; k++) {
+        if (k == loader.exec_low_offset || k == loader.exec_high_offset) continue;
+        if (slot[BOOT_CODE_OFFSET + k] != loader.image[k]) return false;
     }
     return true;
 }
 
-uint16_t loader_exec_address(const uint8_t* slot) {
-    return static_cast<uint16_t>(slot[BOOT_CODE_OFFSET + LOADER_EXEC_HIGH_OFFSET] << 8 |
-                                 slot[BOOT_CODE_OFFSET + LOADER_EXEC_LOW_OFFSET]);
+bool find_loader(const uint8_t* slot, size_t size, LoaderKind& kind) {
+    for (const LoaderInfo& loader : LOADER_TABLE) {
+        if (!holds_loader(slot, size, loader.kind)) continue;
+        kind = loader.kind;
+        return true;
+    }
+    return false;
+}
+
+uint16_t loader_exec_address(const uint8_t* slot, LoaderKind kind) {
+    const LoaderInfo& loader = loader_info(kind);
+    return static_cast<uint16_t>(slot[BOOT_CODE_OFFSET + loader.exec_high_offset] << 8 |
+                                 slot[BOOT_CODE_OFFSET + loader.exec_low_offset]);
 }

@@ -1,5 +1,7 @@
 // The 6502 boot loader that track 0 carries in loader mode, and the offsets
-// of the bytes the image builder patches or reads back.
+// of the bytes the image builder patches or reads back. Its source is
+// boot_loader.s beside this file (ca65, linked with boot_loader.cfg); a test
+// assembles it and compares.
 //
 // What it does on the target: the boot ROM loads it at $2200 and starts it.
 // It copies its 246-byte body to page zero ($0000-$00F5) and runs it there.

@@ -41,7 +41,7 @@ void finish_frame(Acia6850& acia, const WordFormat& format) {
     }
     acia.frames++;
     if (acia.full) {
-        acia.overrun = true;
+        if (!acia.overrun) acia.overrun_pending = true;
         acia.frames_lost++;
         return;
     }
@@ -62,7 +62,7 @@ void acia_write_control(Acia6850& acia, uint8_t value, uint64_t now_bit) {
     acia.control = value;
     if (acia_in_reset(acia)) {
         acia.full = acia.framing_error = acia.parity_error = false;
-        acia.overrun = false;
+        acia.overrun = acia.overrun_pending = false;
         acia.hunting = true;
         acia.next_bit = now_bit;
         return;
@@ -87,6 +87,11 @@ uint8_t acia_status(const Acia6850& acia) {
 }
 
 uint8_t acia_read_data(Acia6850& acia) {
+    if (acia.overrun_pending) {
+        acia.overrun_pending = false;
+        acia.overrun = true;
+        return acia.data;
+    }
     acia.full = false;
     acia.overrun = false;
     return acia.data;

@@ -46,7 +46,12 @@ struct Acia6850 {
     bool full = false;
     bool framing_error = false;
     bool parity_error = false;
-    bool overrun = false;  // a frame was lost since the data register was last read
+    // A frame that finds the data register full is lost. The chip shows the
+    // overrun only once the byte before it has been read: that read leaves
+    // "byte received" set and shows the overrun, and the next read of the
+    // data register (the same byte again) clears both.
+    bool overrun_pending = false;
+    bool overrun = false;
 
     // The receiver: hunting for a start bit, or sampling a frame.
     uint64_t next_bit = 0;  // first bit time not yet looked at
@@ -68,8 +73,9 @@ void acia_write_control(Acia6850& acia, uint8_t value, uint64_t now_bit);
 
 uint8_t acia_status(const Acia6850& acia);
 
-// Reading the data register clears "byte received" and the overrun. The byte
-// there is the one that came before any lost ones; the lost ones are gone.
+// Reading the data register clears "byte received" and the overrun, unless
+// frames were lost behind the byte it returns: then the overrun shows and
+// "byte received" stays set until the next read. The lost frames are gone.
 uint8_t acia_read_data(Acia6850& acia);
 
 // Samples the line for every bit time before until_bit.

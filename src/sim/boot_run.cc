@@ -18,6 +18,7 @@ constexpr uint8_t WATCH_FINAL_JUMP = 0x02;
 constexpr uint8_t WATCH_START = 0x04;
 constexpr uint8_t WATCH_RESET = 0x08;
 constexpr uint8_t WATCH_MONITOR = 0x10;
+constexpr uint8_t WATCH_ERROR_STOP = 0x20;
 
 struct FormatDrive {
     DiskFormat format;
@@ -87,6 +88,7 @@ BootOutcome run_boot_phases(Machine& m, const BootDiskFacts& facts, uint64_t lim
     std::vector<uint8_t> watch(ADDRESS_SPACE, 0);
     watch[ROM_BOOT_TRACK_ENTRY] |= WATCH_BOOT_TRACK;
     if (facts.loader) watch[facts.final_jump_address] |= WATCH_FINAL_JUMP;
+    if (facts.loader && facts.has_error_stop) watch[facts.error_stop_address] |= WATCH_ERROR_STOP;
     watch[facts.start_address] |= WATCH_START;
     watch_rom_entries(watch, report.settings);
 
@@ -100,6 +102,7 @@ BootOutcome run_boot_phases(Machine& m, const BootDiskFacts& facts, uint64_t lim
         const uint8_t flags = watch[cpu.pc];
         if (flags & WATCH_MONITOR) return BootOutcome::monitor_entry;
         if (flags & WATCH_RESET) return BootOutcome::read_failure;
+        if ((flags & WATCH_ERROR_STOP) && phase == Phase::boot_track) return BootOutcome::read_error;
         if ((flags & WATCH_BOOT_TRACK) && phase == Phase::rom) {
             phase = facts.loader ? Phase::boot_track : Phase::started;
             report.boot_track_started = true;

@@ -19,6 +19,9 @@ struct BootDiskFacts {
     uint8_t boot_pages = 0;
     bool loader = false;        // track 0 carries SpinLoad's loader
     uint16_t final_jump_address = 0;  // loader: where its final jump runs; the start counts after it
+    bool fast_loader = false;         // loader: the fast one rather than SpinLoad's standard one
+    bool has_error_stop = false;      // loader: it stops at error_stop_address on a read error
+    uint16_t error_stop_address = 0;
     uint16_t start_address = 0; // loader: its patched jump; otherwise where the ROM jumps ($2200)
     bool has_load_address = false;
     uint16_t load_address = 0;  // loader: track 1's load header; otherwise the boot header's
@@ -32,6 +35,7 @@ enum class BootOutcome {
     undocumented_opcode,
     time_limit,
     above_ram,            // the boot stored where the machine has no RAM and did not start
+    read_error,           // the loader found a damaged byte and stopped at its error stop
 };
 
 // What the started program did in the time it was given to run on.

@@ -35,6 +35,7 @@ const char* outcome_name(BootOutcome outcome) {
         case BootOutcome::undocumented_opcode: return "undocumented_opcode";
         case BootOutcome::time_limit: return "time_limit";
         case BootOutcome::above_ram: return "above_ram";
+        case BootOutcome::read_error: return "read_error";
     }
     return "time_limit";
 }
@@ -52,7 +53,10 @@ const char* run_on_name(RunOnOutcome outcome) {
 
 std::string boot_track_text(const BootReport& report) {
     const BootDiskFacts& facts = report.facts;
-    if (facts.loader) return "SpinLoad's loader, start address " + format_address(facts.start_address);
+    if (facts.loader) {
+        return std::string(facts.fast_loader ? "SpinLoad's fast boot loader" : "SpinLoad's loader") +
+               ", start address " + format_address(facts.start_address);
+    }
     return "boot code, " + std::to_string(facts.boot_pages) + " pages for " + format_address(facts.boot_address) +
            ", started at " + format_address(facts.start_address);
 }
@@ -80,6 +84,8 @@ std::string failure_text(const BootReport& report) {
         case BootOutcome::undocumented_opcode:
             return "undocumented opcode " + format_byte(report.cpu.stop_opcode) + " at " + format_address(report.cpu.stop_address) +
                    when + ", head on " + track;
+        case BootOutcome::read_error:
+            return "read error on " + track + ": the loader stopped with its message on the screen" + when;
         case BootOutcome::time_limit:
             return "not started within " + fixed(report.settings.max_seconds, 1) + " s (PC at " + format_address(report.cpu.pc) +
                    ", head on " + track + ")";
@@ -360,7 +366,9 @@ std::string boot_report_text(const BootReport& report, const ReportExtras& extra
     }
     if (report.readback_errors > 0) {
         text += "Read-back errors: " + std::to_string(report.readback_errors) +
-                " bytes were stored where there is no RAM (the loader shows X and the address on the screen)\n";
+                " bytes were stored where there is no RAM" +
+                (report.facts.fast_loader ? " (the fast loader does not read them back)\n"
+                                          : " (the loader shows X and the address on the screen)\n");
     }
     const std::string spill = spill_warning(report, extras.program_range);
     if (!spill.empty()) text += "Warning: " + spill + "\n";
@@ -383,7 +391,9 @@ std::string boot_report_json(const BootReport& report, const ReportExtras& extra
     std::string text = "{\"result\":" + json_string(outcome_name(report.outcome)) +
                        ",\"ok\":" + json_bool(run_passed(report, extras));
     text += ",\"format\":" + json_string(geometry_for(report.format).name);
-    text += ",\"boot_track\":" + json_string(report.facts.loader ? "loader" : "boot_code");
+    text += ",\"boot_track\":" + json_string(!report.facts.loader     ? "boot_code"
+                                         : report.facts.fast_loader ? "fast_loader"
+                                                                    : "loader");
     text += ",\"start_address\":" + std::to_string(report.facts.start_address);
     text += ",\"cpu_hz\":" + std::to_string(report.settings.cpu_hz) + ",\"bit_rate\":" + std::to_string(report.bit_rate);
     text += ",\"cycles\":" + std::to_string(report.end_cycle) + ",\"seconds\":" +

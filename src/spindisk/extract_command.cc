@@ -99,7 +99,9 @@ std::string boot_summary(const ImageFacts& facts) {
         return "load " + format_address(facts.boot.load_address) + ", exec " + format_address(facts.boot.exec_address) +
                " (raw boot code)";
     }
-    return "load " + format_address(facts.program.load_address) + ", exec " + format_address(facts.boot.exec_address);
+    const std::string summary =
+        "load " + format_address(facts.program.load_address) + ", exec " + format_address(facts.boot.exec_address);
+    return facts.boot.loader == LoaderKind::fast ? summary + " (fast boot loader)" : summary;
 }
 
 std::string boot_header_text(const BootFacts& boot) {
@@ -172,6 +174,10 @@ CommandOutput extract_report(const DiskFile& disk, const ExtractRequest& request
     const std::string options = rebuild_options(facts, note);
     result.out = "wrote " + std::to_string(written) + " bytes to " + quoted_name(request.out_name) + "\n";
     result.out += boot_summary(facts) + ": SpinLoad" + options + " " + input_word(request.out_name) + "\n";
+    if (facts.boot.mode == BootMode::loader && facts.boot.loader == LoaderKind::fast) {
+        note += "note: SpinLoad writes the standard boot loader on track 0; spindisk make --loader fast writes this "
+                "disk's\n";
+    }
     if (facts.boot.mode == BootMode::raw && !request.cut && facts.boot.min_input_size > 0) {
         note += "note: the image does not record the code's exact length: SpinLoad -t wrote " +
                 std::to_string(facts.boot.min_input_size) + " to " + std::to_string(facts.boot.max_input_size) +

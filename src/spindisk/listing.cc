@@ -28,6 +28,10 @@ std::string boot_text(const ImageFacts& facts) {
     const BootFacts& boot = facts.boot;
     switch (boot.mode) {
         case BootMode::loader:
+            if (boot.loader == LoaderKind::fast) {
+                return "Boot: SpinLoad's fast boot loader, starts the program at " + format_address(boot.exec_address) +
+                       "\n";
+            }
             return "Boot: SpinLoad's boot loader, starts the program at " + format_address(boot.exec_address) + "\n";
         case BootMode::raw: {
             std::string text = "Boot: raw boot code: the boot ROM loads " + std::to_string(boot.page_count) +
@@ -89,13 +93,18 @@ std::string program_text(const ImageFacts& facts) {
 // machine is too slow for the disk.
 std::string clock_text(const ImageFacts& facts) {
     const DiskFormat format = facts.geometry->format;
-    const uint64_t hz = min_cpu_hz(facts.boot.mode, format);
-    const LoaderSpeed* speed = loader_speed(facts.boot.mode);
+    const uint64_t hz = min_cpu_hz(facts.boot, format);
+    const LoaderSpeed* speed = loader_speed(facts.boot);
     if (hz == 0 || !speed) return "";
     const double byte_us = SERIAL_FRAME_BITS * MICROSECONDS_PER_SECOND / default_signal_timing(format).bit_rate;
     char why[128];
-    std::snprintf(why, sizeof why, "the loader takes up to %u cycles a byte and %u more a page, and a byte comes every %g us",
-                  static_cast<unsigned>(speed->cycles_per_byte), static_cast<unsigned>(speed->cycles_per_page), byte_us);
+    if (speed->cycles_per_page > 0) {
+        std::snprintf(why, sizeof why, "the loader takes up to %u cycles a byte and %u more a page, and a byte comes every %g us",
+                      static_cast<unsigned>(speed->cycles_per_byte), static_cast<unsigned>(speed->cycles_per_page), byte_us);
+    } else {
+        std::snprintf(why, sizeof why, "the loader takes up to %u cycles a byte, page ends included, and a byte comes every %g us",
+                      static_cast<unsigned>(speed->cycles_per_byte), byte_us);
+    }
     std::string text = "Clock: at least " + std::to_string(hz) + " Hz; " + why + "\n";
     if (hz > ONE_MHZ_MACHINE_HZ) {
         text += "  A 1 MHz machine (" + std::to_string(ONE_MHZ_MACHINE_HZ) +
@@ -152,9 +161,9 @@ std::string listing_text(const ImageFacts& facts, const DiskFile* source) {
 
 namespace {
 
-const char* boot_mode_name(BootMode mode) {
-    switch (mode) {
-        case BootMode::loader: return "loader";
+const char* boot_mode_name(const BootFacts& boot) {
+    switch (boot.mode) {
+        case BootMode::loader: return boot.loader == LoaderKind::fast ? "fast_loader" : "loader";
         case BootMode::raw: return "raw";
         case BootMode::unknown: return "unknown";
     }
@@ -163,7 +172,7 @@ const char* boot_mode_name(BootMode mode) {
 
 std::string boot_json(const BootFacts& boot) {
     std::vector<JsonField> fields = {
-        {"mode", json_string(boot_mode_name(boot.mode))},
+        {"mode", json_string(boot_mode_name(boot))},
         {"load_address", json_number(boot.load_address)},
         {"page_count", json_number(boot.page_count)},
     };
@@ -238,7 +247,7 @@ std::string listing_json(const ImageFacts& facts, const DiskFile* source) {
         {"default", json_bool(facts.label.is_default)},
         {"lines", json_array(lines)},
     });
-    const uint64_t hz = min_cpu_hz(facts.boot.mode, g.format);
+    const uint64_t hz = min_cpu_hz(facts.boot, g.format);
     std::vector<std::string> warnings;
     for (const ImageWarning& w : facts.warnings) {
         warnings.push_back(json_object({

@@ -15,7 +15,7 @@
 
 const char MAKE_USAGE[] =
     "Usage: spindisk make INPUT [-o OUTPUT] [--load ADDR] [--start ADDR] [--disk 5|8] [--label TEXT]\n"
-    "              [--boot-track] [--input-format auto|raw|65v|cc65|ihex|srec]\n"
+    "              [--boot-track] [--loader standard|fast] [--input-format auto|raw|65v|cc65|ihex|srec]\n"
     "              [--output-format 65d|hfe|osi] [--no-verify] [--allow-errors] [--force] [-q]\n"
     "Makes a bootable disk from a program: a raw binary, OSI 65V monitor text,\n"
     "cc65's hybrid output (-u __BOOT__), Intel HEX or S-records. The image is\n"
@@ -30,6 +30,8 @@ const char MAKE_USAGE[] =
     "  --disk 5|8           5.25-inch (default) or 8-inch disk\n"
     "  --label TEXT         directory label, six characters per entry (as SpinLoad -n)\n"
     "  --boot-track         INPUT is the boot track's own code, run at $2200\n"
+    "  --loader L           standard (default: SpinLoad's loader) or fast (8-inch at\n"
+    "                       1 MHz, one revolution a track; verified at 983040 Hz)\n"
     "  --input-format F     auto (default: by content), raw, 65v, cc65, ihex, srec\n"
     "  --output-format F    65d, hfe or osi (osiemu .os5/.os8); default: by OUTPUT's extension\n"
     "  --no-verify          do not boot the disk before writing it\n"
@@ -51,6 +53,7 @@ const std::vector<OptionSpec> MAKE_OPTIONS = {
     {"output", true, 'o'},    {"load", true},         {"start", true},        {"disk", true},
     {"label", true},          {"boot-track", false},  {"input-format", true}, {"output-format", true},
     {"no-verify", false},     {"allow-errors", false}, {"force", false},      {"quiet", false, 'q'},
+    {"loader", true},
 };
 
 // What the command line asks for beyond make_disk's options.
@@ -82,6 +85,14 @@ bool format_options(const ParsedArguments& parsed, MakeOptions& options, bool& o
             return false;
         }
         options.disk = disk == "8" ? DiskFormat::full : DiskFormat::mini;
+    }
+    if (parsed.has("loader")) {
+        const LoaderInfo* loader = loader_named(parsed.values.at("loader").c_str());
+        if (!loader) {
+            error = "--loader wants standard or fast, not '" + parsed.values.at("loader") + "'";
+            return false;
+        }
+        options.loader = loader->kind;
     }
     if (parsed.has("input-format") && !input_format_from_name(parsed.values.at("input-format"), options.input_format)) {
         error = "--input-format wants auto, raw, 65v, cc65, ihex or srec, not '" + parsed.values.at("input-format") + "'";

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "disk/boot_disk_facts.h"
 #include "disk/disk_file.h"
+#include "disk/loader_speed.h"
 #include "format/hfe_writer.h"
 #include "format/osi_stream_writer.h"
 #include "format/signal_encoder.h"
@@ -34,6 +35,10 @@ std::string choice_conflict(const MakeOptions& options) {
             return "--boot-track code loads at $2200, not " + format_address(options.load_address);
         }
         if (options.has_start) return "--boot-track code starts at $2200; --start does not apply";
+        if (options.loader != LoaderKind::standard) {
+            return "--boot-track puts the code itself on track 0; --loader " +
+                   std::string(loader_info(options.loader).name) + " does not apply";
+        }
     }
     return "";
 }
@@ -97,6 +102,7 @@ ImageOptions image_options_for(const MakeOptions& options, const MakeResult& res
     ImageOptions image;
     image.format = options.disk;
     image.raw_boot = options.boot_track;
+    image.loader = options.loader;
     image.load_address = result.program.load_address;
     image.exec_address = options.boot_track ? -1 : result.start_address;
     if (options.has_label) image.label = options.label;
@@ -167,8 +173,16 @@ bool disk_signal(const DiskGeometry& geometry, const DiskImage& image, DiskSigna
     return true;
 }
 
+// The disk's machine; a fast loader disk is meant for a 1 MHz one, on
+// 8-inch too, so it boots at that clock.
+BootSettings verify_settings(const DiskSignal& signal, const ImageOptions& image) {
+    BootSettings settings = default_boot_settings(signal.format);
+    if (!image.raw_boot && image.loader == LoaderKind::fast) settings.cpu_hz = ONE_MHZ_MACHINE_HZ;
+    return settings;
+}
+
 bool verify_boot(const DiskSignal& signal, MakeResult& result) {
-    result.boot = simulate_boot(signal, default_boot_settings(signal.format));
+    result.boot = simulate_boot(signal, verify_settings(signal, result.image_options));
     result.check = check_program(result.boot, result.program.bytes);
     ReportExtras verdict;
     verdict.program_range = program_range(result.facts);

@@ -30,6 +30,7 @@ struct MakeOptions {
     bool has_label = false;
     std::vector<uint8_t> label;  // one byte per character, as SpinLoad's -n
     bool boot_track = false;     // the input is the boot track's own code, run at $2200
+    LoaderKind loader = LoaderKind::standard;  // the loader track 0 carries (not with boot_track)
     DiskFileKind output_kind = DiskFileKind::image;  // .65d, .hfe, .os5 / .os8
     bool verify = true;
     bool allow_errors = false;   // write despite error-level findings, as warnings

@@ -40,7 +40,8 @@ std::string tracks_text(const MakeResult& result) {
         return "boot code on 0 (" + std::to_string(facts.boot.page_count) + " pages at $2200)";
     }
     const size_t data = facts.tracks.size();
-    std::string text = "boot loader on 0, data on 1";
+    std::string text = std::string(facts.boot.loader == LoaderKind::fast ? "fast boot loader" : "boot loader") +
+                       " on 0, data on 1";
     if (data > 1) text += "-" + std::to_string(data);
     return text + ", terminator on " + std::to_string(facts.terminator.track);
 }

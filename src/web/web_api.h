@@ -24,8 +24,8 @@ void web_result_free(WebResult* result);
 // output's name) and the page's fields, as make's options: input format
 // ("auto", "raw", "65v", "cc65", "ihex", "srec"), load and start address
 // texts (empty: not given), 5 or 8 inches, a label (empty: the default),
-// the loader ("standard", or "boot-track": the file is the boot track's
-// own code), allow errors, and the output format ("65d", "hfe", "osi"). The bytes are what spindisk make writes, empty when it refuses;
+// the loader ("standard", "fast", as --loader; or "boot-track": the file
+// is the boot track's own code), allow errors, and the output format ("65d", "hfe", "osi"). The bytes are what spindisk make writes, empty when it refuses;
 // the JSON holds the findings, the summary, the image's listing and the
 // verification boot's report.
 WebResult* web_make_disk(const uint8_t* input, size_t size, const char* input_name, const char* input_format,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "disk/boot_verdict.h"
+#include "loader/loader_kind.h"
 #include "program/hex_text.h"
 #include "program/program_input.h"
 #include "spindisk/boot_report.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr int MINI_INCHES = 5;
 constexpr int FULL_INCHES = 8;
 constexpr char BOOT_TRACK_CHOICE[] = "boot-track";
-constexpr char STANDARD_LOADER[] = "standard";
 
 // The page's fields, as the page gives them.
 struct Fields {
@@ -55,13 +55,15 @@ bool output_field(const std::string& name, DiskFileKind& kind, std::string& erro
     return false;
 }
 
-// "standard" (SpinLoad's loader), or "boot-track" for code that is the boot
-// track itself (--boot-track).
+// A loader by the name --loader takes ("standard", "fast"), or
+// "boot-track" for code that is the boot track itself (--boot-track).
 bool loader_field(const std::string& name, MakeOptions& options, std::string& error) {
     options.boot_track = name == BOOT_TRACK_CHOICE;
-    if (options.boot_track || name == STANDARD_LOADER) return true;
-    error = "no loader '" + name + "'";
-    return false;
+    if (options.boot_track) return true;
+    const LoaderInfo* loader = loader_named(name.c_str());
+    if (loader) options.loader = loader->kind;
+    else error = "no loader '" + name + "'";
+    return loader != nullptr;
 }
 
 // The fields as make's options; false with what is wrong with one.

@@ -134,7 +134,9 @@ TEST(BootVerdict, TheLoaderKeepsUpFromTheSlowestClockListGives) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(geometry_for(c.format).name);
-        const uint64_t hz = min_cpu_hz(BootMode::loader, c.format);
+        BootFacts standard;
+        standard.mode = BootMode::loader;
+        const uint64_t hz = min_cpu_hz(standard, c.format);
         EXPECT_GT(hz, c.lost_hz);
         EXPECT_LT(hz, c.intact_hz * 1001 / 1000);  // a worst case: at most a hair above the machine's
         const Bytes program = program_of(c.size);

@@ -184,7 +184,20 @@ TEST(ImageReader, TellsTheBootTrackKinds) {
     // The patched execution address is the one thing allowed to differ.
     const ImageFacts loader = read(build(loader_options(DiskFormat::full, 0x0300, 0xA000), pattern_bytes(10)));
     EXPECT_EQ(loader.boot.mode, BootMode::loader);
+    EXPECT_EQ(loader.boot.loader, LoaderKind::standard);
     EXPECT_EQ(loader.boot.exec_address, 0xA000);
+
+    // The fast loader's disk: the same walk over the same data tracks.
+    ImageOptions options = loader_options(DiskFormat::full, 0x0300, 0xA000);
+    options.loader = LoaderKind::fast;
+    const ImageFacts fast = read(build(options, pattern_bytes(7000)));
+    EXPECT_EQ(fast.boot.mode, BootMode::loader);
+    EXPECT_EQ(fast.boot.loader, LoaderKind::fast);
+    EXPECT_EQ(fast.boot.exec_address, 0xA000);
+    EXPECT_EQ(fast.tracks.size(), 3u);  // 3069 + 3069 + 862
+    EXPECT_EQ(fast.program.size, 7000u);
+    EXPECT_EQ(fast.terminator.track, 4);
+    EXPECT_TRUE(fast.warnings.empty());
 }
 
 // A 1-byte program of $00 at $0300: track 1 carries it, track 2 ends loading.

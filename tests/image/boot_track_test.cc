@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "image_fixture.h"
+#include "image/boot_track.h"
 #include "loader/boot_loader.h"
+#include "loader/fast_loader.h"
 
 namespace {
 
@@ -38,6 +40,45 @@ TEST(BootTrack, LoaderModePatchesTheExecutionAddress) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         expect_loader_slot(build(loader_options(c.format, c.load, c.exec), Bytes(10, 0xEA)), c.jump);
+    }
+}
+
+TEST(BootTrack, TheFastLoaderOnTrackZeroAndTheSameDataTracks) {
+    // Header, the fast loader at 3..255 with the jump operand at 252/253,
+    // zeros after; every other track as the standard loader's disk has it.
+    for (const DiskFormat format : {DiskFormat::mini, DiskFormat::full}) {
+        SCOPED_TRACE(static_cast<int>(format));
+        ImageOptions options = loader_options(format, 0x0300, 0xA0B1);
+        const Bytes program = pattern_bytes(7000, 3);
+        const std::vector<uint8_t> standard = build(options, program);
+        options.loader = LoaderKind::fast;
+        const std::vector<uint8_t> fast = build(options, program);
+        const size_t slot = geometry_for(format).track_slot_size;
+        ASSERT_EQ(fast.size(), standard.size());
+        EXPECT_TRUE(std::equal(fast.begin() + slot, fast.end(), standard.begin() + slot));
+        EXPECT_EQ(fast[0], 0x22);
+        EXPECT_EQ(fast[1], 0x00);
+        EXPECT_EQ(fast[2], 0x02);
+        for (size_t k = 0; k < FAST_LOADER_SIZE; k++) {
+            if (k == 249 || k == 250) continue;
+            if (fast[3 + k] != FAST_LOADER_IMAGE[k]) FAIL() << "loader byte " << k;
+        }
+        EXPECT_EQ(fast[251], 0x4C);  // JMP
+        EXPECT_EQ(fast[252], 0xB1);
+        EXPECT_EQ(fast[253], 0xA0);
+        for (size_t k = 256; k < slot; k++) {
+            if (fast[k] != 0) FAIL() << "slot 0 byte " << k;
+        }
+
+        LoaderKind found = LoaderKind::standard;
+        EXPECT_TRUE(find_loader(fast.data(), slot, found));
+        EXPECT_EQ(found, LoaderKind::fast);
+        EXPECT_EQ(loader_exec_address(fast.data(), found), 0xA0B1);
+        EXPECT_TRUE(find_loader(standard.data(), slot, found));
+        EXPECT_EQ(found, LoaderKind::standard);
+        std::vector<uint8_t> changed = fast;
+        changed[3 + 100] ^= 1;  // a loader byte that is no patch point
+        EXPECT_FALSE(find_loader(changed.data(), slot, found));
     }
 }
 

@@ -232,10 +232,12 @@ TEST(BootFaults, EightInchAtOneMegahertzLosesBytes) {
     EXPECT_EQ(report.visits[0].bytes_lost, 0u);  // the ROM's own loop keeps up
     for (size_t t = 1; t <= 3; t++) {
         SCOPED_TRACE(t);
-        // 51-52 cycles a byte against 44 us * 0.98304 MHz = 43.3 cycles: about
-        // one byte in seven of the 3079 the loader takes goes missing.
-        EXPECT_GT(report.visits[t].bytes_lost, 300u);
-        EXPECT_LT(report.visits[t].bytes_lost, 900u);
+        // 51-52 cycles a byte against 44 us * 0.98304 MHz = 43.3 cycles: at
+        // least one byte in seven of the 3079 the loader takes goes missing
+        // (465), and more, because after each overrun the ACIA hands the
+        // loader the byte before it a second time, which costs another 51.
+        EXPECT_GT(report.visits[t].bytes_lost, 465u);
+        EXPECT_LT(report.visits[t].bytes_lost, 1600u);
     }
 }
 

@@ -91,6 +91,8 @@ TEST(List, ShowsOtherBootTracksAndLabels) {
     };
     ImageOptions labelled = loader_options(DiskFormat::full, 0x1000);
     labelled.label = label_bytes("MY GAME\\");
+    ImageOptions fast_options = loader_options(DiskFormat::full, 0x0300);
+    fast_options.loader = LoaderKind::fast;
     ImageOptions raw_labelled = raw_options();
     raw_labelled.label = {'A', 0x01, 0xE9};
     const Case cases[] = {
@@ -110,6 +112,17 @@ TEST(List, ShowsOtherBootTracksAndLabels) {
          {"Image: 8-inch, 295680 bytes (77 tracks of 3840 bytes)", "Label on directory track 8:", "  MY GAM",
           "  E\\\\"},
          {R"("lines":["MY GAM","E\\"])"}},
+        {"the fast loader on 8-inch",
+         build(fast_options, pattern_bytes(1000)),
+         // 38 cycles against 44 us: 38 * 250000 / 11 = 863636.4 Hz, so a
+         // 1 MHz machine keeps up.
+         {"Boot: SpinLoad's fast boot loader, starts the program at $0300",
+          "      1      4  $0300-$06E7   1000  $0300-$06FC", "Program: 1000 bytes, $0300-$06E7",
+          "Clock: at least 863637 Hz; the loader takes up to 38 cycles a byte, page ends included, and a byte comes "
+          "every 44 us",
+          "Warnings: none"},
+         {R"("boot":{"mode":"fast_loader","load_address":8704,"page_count":2,"exec_address":768})",
+          R"("program":{"size":1000,"load_address":768,"end_address":1767},"min_cpu_hz":863637,)"}},
         {"data over the directory",
          build(loader_options(DiskFormat::mini, 0x0300), pattern_bytes(23011)),
          {"Label: none, directory track 12 was overwritten by program data"},

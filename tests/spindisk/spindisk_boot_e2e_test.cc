@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "image/image_fixture.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -103,6 +104,44 @@ TEST(SpindiskBootE2E, FailedBootsExitOne) {
         EXPECT_EQ(r.err, "");
         EXPECT_TRUE(contains(r.out, c.says)) << r.out;
     }
+}
+
+TEST(SpindiskBootE2E, TheFastLoaderAtOneMegahertzAndTooSlow) {
+    TempDir dir;
+    ImageOptions options = loader_options(DiskFormat::full, 0x0300);
+    options.loader = LoaderKind::fast;
+    const Bytes program = pattern_bytes(9000, 4);
+    write_file(dir.file("prog.bin"), program);
+    write_file(dir.file("fast.65d"), build(options, program));
+    const std::vector<std::string> boot = {spindisk_binary(), "boot", dir.file("fast.65d"), "--expect",
+                                           dir.file("prog.bin"), "--cpu-hz"};
+
+    std::vector<std::string> argv = boot;
+    argv.push_back("983040");
+    const ProcessResult good = run_process(argv);
+    EXPECT_EQ(good.status, 0) << good.out;
+    EXPECT_EQ(good.err, "");
+    EXPECT_TRUE(contains(good.out, "Disk: 8-inch, SpinLoad's fast boot loader, start address $0300\n")) << good.out;
+    EXPECT_TRUE(contains(good.out, "Program: intact at $0300-$2627 (9000 bytes)\n")) << good.out;
+
+    // 700 kHz is too slow for 44 us bytes: the loader stops on track 1, and
+    // the 64-column screen shows its message on row 3 from column 5.
+    argv = boot;
+    argv.insert(argv.end(), {"700000", "--screen"});
+    const ProcessResult slow = run_process(argv);
+    EXPECT_EQ(slow.status, 1);
+    EXPECT_EQ(slow.err, "");
+    EXPECT_TRUE(contains(slow.out, "Boot failed: read error on track 1: the loader stopped with its message on the "
+                                   "screen after "))
+        << slow.out;
+    EXPECT_TRUE(contains(slow.out, "\n|     track 01 read error ")) << slow.out;
+
+    argv = boot;
+    argv.insert(argv.end(), {"700000", "--json"});
+    const ProcessResult json = run_process(argv);
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(json.out.rfind("{\"result\":\"read_error\",\"ok\":false,", 0), 0u) << json.out;
+    EXPECT_TRUE(contains(json.out, "\"boot_track\":\"fast_loader\",")) << json.out;
 }
 
 TEST(SpindiskBootE2E, TheScreenAfterTheStart) {

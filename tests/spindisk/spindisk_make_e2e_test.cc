@@ -2,9 +2,11 @@
 // the summary, the other output formats, and every refusal leaving no file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "loader/fast_loader.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -35,6 +37,7 @@ TEST(SpindiskMakeE2E, RawInputGivesSpinLoadsBytes) {
         {"label", 100, {"-l0300", "-nMY GAME DISK"}, {"--load", "300", "--label", "MY GAME DISK"}},
         {"label cut by the terminator", 21000, {"-l0300", "-nMY GAME"}, {"--load", "0300", "--label", "MY GAME"}},
         {"boot track", 1000, {"-t"}, {"--boot-track"}},
+        {"the standard loader named", 5000, {"-l0300"}, {"--load", "0300", "--loader", "standard"}},
         {"boot track, 8-inch, load given", 3000, {"-8", "-t", "-l2200"}, {"--disk", "8", "--boot-track", "--load", "2200"}},
     };
     for (const auto& c : cases) {
@@ -118,6 +121,11 @@ TEST(SpindiskMakeE2E, RefusalsLeaveNoFile) {
          "(--input-format raw reads it as bytes)\nTry 'spindisk make --help'.\n"},
         {"--start for boot track code", "\xEA", {"--boot-track", "--start", "0300"}, 2,
          "spindisk: --boot-track code starts at $2200; --start does not apply\nTry 'spindisk make --help'.\n"},
+        {"an unknown loader", "\xEA", {"--loader", "slow", "--load", "0300"}, 2,
+         "spindisk: --loader wants standard or fast, not 'slow'\nTry 'spindisk make --help'.\n"},
+        {"a loader for boot track code", "\xEA", {"--boot-track", "--loader", "fast"}, 2,
+         "spindisk: --boot-track puts the code itself on track 0; --loader fast does not apply\n"
+         "Try 'spindisk make --help'.\n"},
         {"an unknown input format", "\xEA", {"--input-format", "bin", "--load", "0300"}, 2,
          "spindisk: --input-format wants auto, raw, 65v, cc65, ihex or srec, not 'bin'\nTry 'spindisk make --help'.\n"},
         {"a bad checksum", hex_bad_checksum, {}, 1, "spindisk: 'IN' line 1: checksum $00 should be $F0\n"},
@@ -152,6 +160,47 @@ TEST(SpindiskMakeE2E, RefusalsLeaveNoFile) {
         }
         EXPECT_EQ(dir.listing(), std::vector<std::string>{"in.bin"});
     }
+}
+
+TEST(SpindiskMakeE2E, TheFastLoaderOnTrackZero) {
+    // 9000 bytes: three 8-inch data tracks (3069 + 3069 + 2862), terminator on 4.
+    TempDir dir;
+    write_file(dir.file("p.bin"), pattern_bytes(9000, 8));
+    ASSERT_EQ(run_process({spinload_binary(), "-8", "-l0300", "-e0456", dir.file("p.bin"), dir.file("s.65d")}).status, 0);
+    const ProcessResult made = spindisk(
+        {"make", dir.file("p.bin"), "--load", "0300", "--start", "0456", "--disk", "8", "--loader", "fast", "-o", dir.file("f.65d")});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "");
+    EXPECT_TRUE(contains(made.out, "\ntracks: fast boot loader on 0, data on 1-3, terminator on 4\n")) << made.out;
+    EXPECT_TRUE(contains(made.out, " s at 983040 Hz\n")) << made.out;  // proven on a 1 MHz machine
+
+    // Track 0: the boot header 22 00 02, the fast loader, its jump to $0456;
+    // every other track as SpinLoad writes it.
+    const Bytes fast = read_file(dir.file("f.65d"));
+    const Bytes standard = read_file(dir.file("s.65d"));
+    constexpr size_t SLOT = 3840;
+    ASSERT_EQ(fast.size(), 77 * SLOT);
+    ASSERT_EQ(standard.size(), fast.size());
+    EXPECT_TRUE(std::equal(fast.begin() + SLOT, fast.end(), standard.begin() + SLOT));
+    Bytes track0(fast.begin(), fast.begin() + SLOT);
+    EXPECT_EQ(Bytes(track0.begin(), track0.begin() + 3), (Bytes{0x22, 0x00, 0x02}));
+    EXPECT_EQ(track0[3 + FAST_LOADER_EXEC_LOW_OFFSET], 0x56);
+    EXPECT_EQ(track0[3 + FAST_LOADER_EXEC_HIGH_OFFSET], 0x04);
+    track0[3 + FAST_LOADER_EXEC_LOW_OFFSET] = track0[3 + FAST_LOADER_EXEC_HIGH_OFFSET] = 0;
+    EXPECT_TRUE(std::equal(FAST_LOADER_IMAGE.begin(), FAST_LOADER_IMAGE.end(), track0.begin() + 3));
+
+    const ProcessResult listed = spindisk({"list", "--json", dir.file("f.65d")});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_TRUE(contains(listed.out, R"("boot":{"mode":"fast_loader",)")) << listed.out;
+    EXPECT_TRUE(contains(listed.out, R"("min_cpu_hz":863637,)")) << listed.out;
+    for (const char* hz : {"983040", "1966080"}) {
+        SCOPED_TRACE(hz);
+        const ProcessResult booted = spindisk({"boot", dir.file("f.65d"), "--expect", dir.file("p.bin"), "--cpu-hz", hz});
+        EXPECT_EQ(booted.status, 0) << booted.out;
+        EXPECT_TRUE(contains(booted.out, "Started at $0456 after ")) << booted.out;
+    }
+    ASSERT_EQ(spindisk({"extract", dir.file("f.65d"), dir.file("back.bin")}).status, 0);
+    EXPECT_EQ(read_file(dir.file("back.bin")), read_file(dir.file("p.bin")));
 }
 
 TEST(SpindiskMakeE2E, RefusedDisksSayWhy) {

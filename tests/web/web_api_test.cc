@@ -48,6 +48,8 @@ TEST(WebMake, WritesWhatSpindiskMakeWrites) {
         {"raw 8-inch, started elsewhere, HFE", pattern_bytes(7000, 6), "raw", "0x1000", "1200", 8, "", "standard", "hfe",
          {"--disk", "8", "--load", "1000", "--start", "1200", "-o", "out.hfe"}},
         {"65V text, osiemu stream", monitor_text, "auto", "", "", 5, "", "standard", "osi", {"-o", "out.os5"}},
+        {"fast loader, 8-inch", pattern_bytes(9000, 8), "raw", "0400", "", 8, "", "fast", "65d",
+         {"--disk", "8", "--loader", "fast", "--load", "0400", "-o", "out.65d"}},
         {"boot track code", pattern_bytes(600, 7), "auto", "", "", 5, "", "boot-track", "65d", {"--boot-track", "-o", "out.65d"}},
     };
     for (const Case& c : cases) {
