@@ -43,7 +43,8 @@ WebResult* web_machines();
 
 // A machine with the disk in its drive, powered on: the named one (empty:
 // the disk's own, c1p or c3). Always a machine to free; when
-// web_machine_error is not empty, it says why there is none to run.
+// web_machine_error is not empty, it says why there is none to run, and
+// only web_machine_free may follow.
 WebMachine* web_machine_boot(const uint8_t* bytes, size_t size, const char* name, const char* machine_name);
 const char* web_machine_error(const WebMachine* machine);
 // How the boot goes, worked out ahead: spindisk boot's JSON report, whose
