@@ -58,21 +58,6 @@ std::string layout_loss(const SignalLayoutReport& report, double lead_in_us) {
            number_text(lead_in_us) + " us (tracks " + tracks + ")";
 }
 
-// The output file's bytes: the slots for a .65d, the disk's signal written
-// as HFE or as a bit stream. False with a reason otherwise.
-bool encode_disk(const DiskFile& disk, DiskFileKind kind, std::vector<uint8_t>& bytes, std::string& error) {
-    switch (kind) {
-        case DiskFileKind::image:
-            bytes = disk.image;
-            return true;
-        case DiskFileKind::hfe:
-            return signal_to_hfe(disk.signal, bytes, error);
-        case DiskFileKind::osi_stream:
-            return signal_to_osi_stream(disk.signal, bytes, error);
-    }
-    return false;
-}
-
 // The steps of write_disk_as after reading: each either passes or leaves
 // its failure.
 bool lay_out(const std::string& command, const DiskWriteRequest& request, WrittenDisk& written,
@@ -99,7 +84,8 @@ bool lay_out(const std::string& command, const DiskWriteRequest& request, Writte
 bool encode_and_write(const DiskWriteRequest& request, WrittenDisk& written, CommandOutput& failure) {
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!encode_disk(written.disk, request.format.kind, bytes, error)) {
+    const DiskFile& disk = written.disk;
+    if (!encode_disk_bytes(request.format.kind, disk.image.data(), disk.image.size(), disk.signal, bytes, error)) {
         failure = command_error("cannot write " + quoted_name(request.in_name) + " as " +
                                 format_title(request.format.kind) + ": " + error);
         return false;
@@ -126,6 +112,29 @@ bool output_format_for_name(const std::string& name, OutputFormat& format) {
             format = {DiskFileKind::osi_stream, type.format};
             return true;
         }
+    }
+    return false;
+}
+
+const char* output_extension(DiskFileKind kind, DiskFormat disk) {
+    switch (kind) {
+        case DiskFileKind::image: return IMAGE_EXTENSION;
+        case DiskFileKind::hfe: return HFE_EXTENSION;
+        case DiskFileKind::osi_stream: return osi_stream_type_for(disk)->extension;
+    }
+    return IMAGE_EXTENSION;
+}
+
+bool encode_disk_bytes(DiskFileKind kind, const uint8_t* slots, size_t size, const DiskSignal& signal,
+                       std::vector<uint8_t>& bytes, std::string& error) {
+    switch (kind) {
+        case DiskFileKind::image:
+            bytes.assign(slots, slots + size);
+            return true;
+        case DiskFileKind::hfe:
+            return signal_to_hfe(signal, bytes, error);
+        case DiskFileKind::osi_stream:
+            return signal_to_osi_stream(signal, bytes, error);
     }
     return false;
 }

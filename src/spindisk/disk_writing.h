@@ -1,4 +1,4 @@
-// What convert and hfe share: a disk written in another of the formats the
+// What convert, hfe and make share: a disk written in another of the formats the
 // project reads, and the words for what laying an image out in time costs.
 #pragma once
 
@@ -18,6 +18,14 @@ struct OutputFormat {
 
 // False for any other extension.
 bool output_format_for_name(const std::string& name, OutputFormat& format);
+
+// The extension an output of this kind takes: .65d, .hfe, .os5 or .os8.
+const char* output_extension(DiskFileKind kind, DiskFormat disk);
+
+// The output file's bytes: the image's slots for a .65d, the disk's signal
+// written as HFE or as a bit stream. False with a reason otherwise.
+bool encode_disk_bytes(DiskFileKind kind, const uint8_t* slots, size_t size, const DiskSignal& signal,
+                       std::vector<uint8_t>& bytes, std::string& error);
 
 // What a format is called in messages: ".65d image", "HFE file", "osiemu bit stream".
 const char* format_title(DiskFileKind kind);

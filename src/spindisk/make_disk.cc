@@ -5,8 +5,6 @@
 #include "disk/boot_disk_facts.h"
 #include "disk/disk_file.h"
 #include "disk/loader_speed.h"
-#include "format/hfe_writer.h"
-#include "format/osi_stream_writer.h"
 #include "format/signal_encoder.h"
 #include "image/disk_image.h"
 #include "image/image_builder.h"
@@ -195,19 +193,7 @@ bool verify_boot(const DiskSignal& signal, MakeResult& result) {
 
 bool encode_output(DiskFileKind kind, const DiskImage& image, const DiskSignal& signal, MakeResult& result) {
     std::string error;
-    bool ok = true;
-    switch (kind) {
-        case DiskFileKind::image:
-            result.output.assign(image.bytes.get(), image.bytes.get() + image.size);
-            break;
-        case DiskFileKind::hfe:
-            ok = signal_to_hfe(signal, result.output, error);
-            break;
-        case DiskFileKind::osi_stream:
-            ok = signal_to_osi_stream(signal, result.output, error);
-            break;
-    }
-    if (ok) return true;
+    if (encode_disk_bytes(kind, image.bytes.get(), image.size, signal, result.output, error)) return true;
     return refuse(result, MakeStatus::failed,
                   std::string("cannot write the ") + format_title(kind) + ": " + error);
 }

@@ -6,13 +6,9 @@
 #include "base/text.h"
 #include "base/utf8.h"
 #include "fileio/paths.h"
-#include "format/osi_stream_format.h"
 #include "spindisk/disk_writing.h"
 
 namespace {
-
-const char IMAGE_EXTENSION[] = ".65d";
-const char HFE_EXTENSION[] = ".hfe";
 
 // The offset of the last extension's dot in the file's own name, or npos.
 size_t extension_dot(const std::string& name) {
@@ -55,15 +51,6 @@ std::string verified_text(const MakeResult& result) {
 }
 
 }  // namespace
-
-const char* output_extension(DiskFileKind kind, DiskFormat disk) {
-    switch (kind) {
-        case DiskFileKind::image: return IMAGE_EXTENSION;
-        case DiskFileKind::hfe: return HFE_EXTENSION;
-        case DiskFileKind::osi_stream: return osi_stream_type_for(disk)->extension;
-    }
-    return IMAGE_EXTENSION;
-}
 
 std::string default_output_name(const std::string& input_name, DiskFileKind kind, DiskFormat disk) {
     const size_t dot = extension_dot(input_name);

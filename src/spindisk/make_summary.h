@@ -17,9 +17,6 @@ bool output_kind_from_name(const std::string& name, DiskFileKind& kind);
 // LABEL_MAX_CHARACTERS characters.
 bool label_from_text(const std::string& text, std::vector<uint8_t>& label);
 
-// The extension a format writes for a disk: ".65d", ".hfe", ".os5" or ".os8".
-const char* output_extension(DiskFileKind kind, DiskFormat disk);
-
 // INPUT's name with its last extension (a dot in the file's own name, not
 // at its start) replaced by the output's: game.bin -> game.65d, a.b/prog ->
 // a.b/prog.65d, .hidden -> .hidden.65d.
