@@ -23,16 +23,6 @@ void live_type(LiveMachine& live, const std::vector<KeyStroke>& strokes) {
     if (!typist.started) typist_start(typist, live.machine.cpu.cycles);
 }
 
-std::vector<TrackVisit> live_visits(const LiveMachine& live) {
-    const Machine& m = live.machine;
-    std::vector<TrackVisit> visits = m.watch.visits;
-    TrackVisit& present = visits.back();
-    const uint64_t now = m.cpu.cycles;
-    // Index pulses begin at each whole revolution of bit times.
-    const uint64_t revolution = m.drive.revolution_bits;
-    present.left_cycle = now;
-    present.index_pulses = bit_time_at(m.clock, now) / revolution - bit_time_at(m.clock, present.arrived_cycle) / revolution;
-    return visits;
-}
+std::vector<TrackVisit> live_visits(const LiveMachine& live) { return machine_visits_so_far(live.machine); }
 
 double live_seconds(const LiveMachine& live) { return seconds_at(live.machine.clock, live.machine.cpu.cycles); }

@@ -140,3 +140,10 @@ void machine_finish_visits(Machine& m) {
     sync_receiver(m, m.cpu.cycles);
     leave_track(m, m.cpu.cycles);
 }
+
+std::vector<TrackVisit> machine_visits_so_far(const Machine& m) {
+    BootWatch watch = m.watch;
+    const uint64_t now = m.cpu.cycles;
+    watch_leave(watch, now, index_pulses_between(m, watch.visits.back().arrived_cycle, now));
+    return watch.visits;
+}

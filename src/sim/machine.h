@@ -106,3 +106,7 @@ void machine_power_on(Machine& machine, const DiskSignal& disk, const MachineSet
 // Brings the controller up to the CPU's present cycle and closes the visit
 // to the present track, so that its counts are complete.
 void machine_finish_visits(Machine& machine);
+
+// Every visit so far, the present one closed at the CPU's present cycle
+// with the index pulses up to then; the machine itself is left as it is.
+std::vector<TrackVisit> machine_visits_so_far(const Machine& machine);
