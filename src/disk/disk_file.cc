@@ -110,6 +110,15 @@ std::string plural(size_t count, const char* thing) {
 
 }  // namespace
 
+const char* format_title(DiskFileKind kind) {
+    switch (kind) {
+        case DiskFileKind::image: return ".65d image";
+        case DiskFileKind::hfe: return "HFE file";
+        case DiskFileKind::osi_stream: return "osiemu bit stream";
+    }
+    return "";
+}
+
 std::string file_read_error(WholeFileStatus status, const std::string& name, uint64_t limit) {
     switch (status) {
         case WholeFileStatus::cannot_open: {
@@ -193,8 +202,7 @@ std::string disk_source_text(const DiskFile& disk) {
     if (disk.kind == DiskFileKind::image) return "";
     std::vector<size_t> bytes;
     for (const TrackDecodeReport& track : disk.decoded) bytes.push_back(track.bytes);
-    const char* what = disk.kind == DiskFileKind::hfe ? "HFE file" : "osiemu bit stream";
-    return std::string(what) + ", " + std::to_string(disk.decoded.size()) + " tracks, decoded: " +
+    return std::string(format_title(disk.kind)) + ", " + std::to_string(disk.decoded.size()) + " tracks, decoded: " +
            count_range_text(bytes) + " bytes of each " + std::to_string(disk.geometry->track_slot_size) +
            "-byte slot";
 }

@@ -23,6 +23,9 @@ std::string image_size_error(const std::string& name, uint64_t size);
 
 enum class DiskFileKind { image, hfe, osi_stream };
 
+// What a format is called in messages: ".65d image", "HFE file", "osiemu bit stream".
+const char* format_title(DiskFileKind kind);
+
 // What the receiver heard on one track of a bit-stream or HFE file.
 struct TrackDecodeReport {
     size_t bytes = 0;  // frames taken into the slot from its first byte

@@ -139,15 +139,6 @@ bool encode_disk_bytes(DiskFileKind kind, const uint8_t* slots, size_t size, con
     return false;
 }
 
-const char* format_title(DiskFileKind kind) {
-    switch (kind) {
-        case DiskFileKind::image: return ".65d image";
-        case DiskFileKind::hfe: return "HFE file";
-        case DiskFileKind::osi_stream: return "osiemu bit stream";
-    }
-    return "";
-}
-
 bool write_disk_as(const std::string& command, const DiskWriteRequest& request, WrittenDisk& written,
                    CommandOutput& failure) {
     std::string error;

@@ -27,9 +27,6 @@ const char* output_extension(DiskFileKind kind, DiskFormat disk);
 bool encode_disk_bytes(DiskFileKind kind, const uint8_t* slots, size_t size, const DiskSignal& signal,
                        std::vector<uint8_t>& bytes, std::string& error);
 
-// What a format is called in messages: ".65d image", "HFE file", "osiemu bit stream".
-const char* format_title(DiskFileKind kind);
-
 // What hfe and convert are asked to do: IN written as OUT in a format.
 struct DiskWriteRequest {
     std::string in_name, out_name;
