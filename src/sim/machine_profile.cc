@@ -40,8 +40,8 @@ const MachineProfile MACHINE_PROFILES[] = {
     // keyboard with active-high rows and columns.
     {"c4p", "Challenger 4P, 1966080 Hz, 2 KB video 64 x 32", DiskFormat::mini, 1966080, FULL_RAM_KB, WIDE_VIDEO,
      KeyboardPolarity::active_high},
-    // Challenger 3: 8-inch drives, the 510 board at 2 MHz (8-inch disks need
-    // at least 1.19 MHz), and (model) a 540 video board and 542 keyboard as
+    // Challenger 3: 8-inch drives, the 510 board at 2 MHz (8-inch disks with
+    // the standard loader need at least 1.19 MHz), and (model) a 540 video board and 542 keyboard as
     // on the C4P; many C3s had a serial terminal instead.
     {"c3", "Challenger 3, 8-inch, 1966080 Hz, 2 KB video 64 x 32", DiskFormat::full, 1966080, FULL_RAM_KB,
      WIDE_VIDEO, KeyboardPolarity::active_high},

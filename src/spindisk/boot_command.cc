@@ -55,7 +55,8 @@ const char BOOT_USAGE[] =
     "\n"
     "The work is bounded: --cpu-hz times (--max-seconds plus --run-ms) may be\n"
     "at most 10000000000 emulated cycles, about half a minute on a PC.\n"
-    "8-inch disks need a 2 MHz machine: at about 1 MHz the loader loses bytes.\n"
+    "8-inch disks with SpinLoad's standard loader need a 2 MHz machine: at about\n"
+    "1 MHz it loses bytes (the fast loader of spindisk make --loader fast does not).\n"
     "Exit status: 0 a good boot (and an intact program with --expect, every\n"
     "--until text seen), 1 a failed boot, a text that did not appear or an\n"
     "unreadable file, 2 bad usage.\n";
