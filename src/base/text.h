@@ -43,6 +43,12 @@ inline std::string format_byte(unsigned value) {
     return text;
 }
 
+// How a byte that is out of place reads in a message: 'x', or byte $07.
+inline std::string character_text(uint8_t c) {
+    if (is_printable_ascii(c)) return std::string("'") + static_cast<char>(c) + "'";
+    return "byte " + format_byte(c);
+}
+
 // "$0300"
 inline std::string format_address(unsigned address) {
     char text[8];

@@ -13,11 +13,6 @@ bool is_trailing_space(char c) { return c == '\r' || c == ' ' || c == '\t'; }
 
 }  // namespace
 
-std::string character_text(uint8_t c) {
-    if (is_printable_ascii(c)) return std::string("'") + static_cast<char>(c) + "'";
-    return "byte " + format_byte(c);
-}
-
 bool parse_address(const std::string& text, uint16_t& address) {
     size_t at = 0;
     if (text.compare(0, 1, "$") == 0) {

@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "base/text.h"  // hex_digit
+#include "base/text.h"  // hex_digit and character_text, for the record readers
 
 // "$0300", "0x0300", "0300" or "300": one to four hex digits after an
 // optional "$" or "0x", and nothing else. False for anything else
 // ("ZZ", "12345", "0300x", "").
 bool parse_address(const std::string& text, uint16_t& address);
 
-// How a byte that is out of place reads in a message: 'x', or byte $07.
-std::string character_text(uint8_t c);
 
 // "$10000" or "$0300": an address that may lie past $FFFF, for messages.
 std::string format_wide_address(uint32_t address);

@@ -59,12 +59,6 @@ bool find_shifted_key(char c, KeyPosition& key) {
     return find_key(above, key);
 }
 
-// "'~'", or "byte $C3" for what does not print.
-std::string describe(unsigned char c) {
-    if (is_printable_ascii(c)) return "'" + std::string(1, static_cast<char>(c)) + "'";
-    return "byte " + format_byte(c);
-}
-
 void set_shift_lock(Keyboard& keyboard, bool down) {
     if (down) {
         keyboard_press(keyboard, KEY_SHIFT_LOCK);
@@ -140,7 +134,7 @@ bool parse_typed_text(const std::string& text, std::vector<KeyStroke>& strokes, 
         }
         KeyStroke stroke;
         if (!key_stroke_for(c, stroke)) {
-            error = describe(static_cast<unsigned char>(c)) + " at character " + std::to_string(i + 1) +
+            error = character_text(static_cast<unsigned char>(c)) + " at character " + std::to_string(i + 1) +
                     " cannot be typed on the keyboard";
             return false;
         }
