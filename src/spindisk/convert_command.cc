@@ -39,20 +39,14 @@ const char TRUNCATION_HINT[] = "shorten --lead-in-us, or use 'spindisk hfe --all
 // The request from the command line; an empty error means it is good.
 std::string parse_convert_request(const std::vector<std::string>& args, DiskWriteRequest& request) {
     const ParsedArguments parsed = parse_command_arguments(args, {{LEAD_IN_OPTION, true}, {FORCE_OPTION, false}});
-    if (!parsed.error.empty()) return parsed.error;
-    if (parsed.positional.size() < 2) return parsed.positional.empty() ? "missing IN and OUT" : "missing OUT";
-    if (parsed.positional.size() > 2) return "unexpected argument " + quoted_name(parsed.positional[2]);
-    request.in_name = parsed.positional[0];
-    request.out_name = parsed.positional[1];
-    request.force = parsed.has(FORCE_OPTION);
+    const std::string error = take_write_request(parsed, "missing IN and OUT", "missing OUT", request);
+    if (!error.empty()) return error;
     request.truncation_hint = TRUNCATION_HINT;
     if (!output_format_for_name(request.out_name, request.format)) {
         return "the extension of " + quoted_name(request.out_name) + " names no disk format: use .65d, .hfe, .os5 or .os8";
     }
-    request.has_lead_in = parsed.has(LEAD_IN_OPTION);
-    if (request.has_lead_in && !parse_decimal(parsed.values.at(LEAD_IN_OPTION), request.lead_in_us)) {
-        return "--lead-in-us needs a number of microseconds, not " + quoted_name(parsed.values.at(LEAD_IN_OPTION));
-    }
+    const std::string lead_in_error = take_lead_in(parsed, request);
+    if (!lead_in_error.empty()) return lead_in_error;
     if (request.has_lead_in && request.format.kind == DiskFileKind::image) {
         return "--lead-in-us applies to writing .hfe, .os5 or .os8";
     }
@@ -68,8 +62,7 @@ std::string convert_summary(const DiskWriteRequest& request, const WrittenDisk& 
                        std::to_string(written.file_size) + " bytes\n";
     if (disk.kind == DiskFileKind::image) {
         if (request.format.kind == DiskFileKind::image) return text;
-        return text + "lead-in " + number_text(written.lead_in_us) + " us: " +
-               count_range_text(disk.layout.bytes_sent) + " of each track's " + slot + " bytes fit in the revolution\n";
+        return text + lead_in_fit_text(written);
     }
     text += "read from " + quoted_name(request.in_name) + ": " + disk_source_text(disk) + "\n";
     if (request.format.kind != DiskFileKind::image) return text + "tracks copied as they stand\n";

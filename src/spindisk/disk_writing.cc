@@ -149,6 +149,32 @@ bool write_disk_as(const std::string& command, const DiskWriteRequest& request, 
     return lay_out(command, request, written, failure) && encode_and_write(request, written, failure);
 }
 
+std::string take_write_request(const ParsedArguments& parsed, const char* missing_both, const char* missing_out,
+                               DiskWriteRequest& request) {
+    if (!parsed.error.empty()) return parsed.error;
+    if (parsed.positional.size() < 2) return parsed.positional.empty() ? missing_both : missing_out;
+    if (parsed.positional.size() > 2) return "unexpected argument " + quoted_name(parsed.positional[2]);
+    request.in_name = parsed.positional[0];
+    request.out_name = parsed.positional[1];
+    request.force = parsed.has("force");
+    return "";
+}
+
+std::string take_lead_in(const ParsedArguments& parsed, DiskWriteRequest& request) {
+    static const char LEAD_IN_OPTION[] = "lead-in-us";
+    request.has_lead_in = parsed.has(LEAD_IN_OPTION);
+    if (request.has_lead_in && !parse_decimal(parsed.values.at(LEAD_IN_OPTION), request.lead_in_us)) {
+        return "--lead-in-us needs a number of microseconds, not " + quoted_name(parsed.values.at(LEAD_IN_OPTION));
+    }
+    return "";
+}
+
+std::string lead_in_fit_text(const WrittenDisk& written) {
+    const DiskFile& disk = written.disk;
+    return "lead-in " + number_text(written.lead_in_us) + " us: " + count_range_text(disk.layout.bytes_sent) +
+           " of each track's " + std::to_string(disk.geometry->track_slot_size) + " bytes fit in the revolution\n";
+}
+
 std::string number_text(double value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.3f", value);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "disk/disk_file.h"
+#include "spindisk/arguments.h"
 #include "spindisk/command.h"
 
 // The format an output name asks for by its extension, in any case: .65d,
@@ -47,6 +48,18 @@ struct WrittenDisk {
     std::string loss;
     size_t file_size = 0;
 };
+
+// Takes IN and OUT (the two positionals) and --force, for hfe and convert;
+// "" when they are good, else what is wrong, for bad usage. missing_both
+// and missing_out name what is missing in the command's words.
+std::string take_write_request(const ParsedArguments& parsed, const char* missing_both, const char* missing_out,
+                               DiskWriteRequest& request);
+
+// Takes --lead-in-us when it is given; "" or what is wrong with it.
+std::string take_lead_in(const ParsedArguments& parsed, DiskWriteRequest& request);
+
+// "lead-in 11700 us: 2139 of each track's 2304 bytes fit in the revolution\n"
+std::string lead_in_fit_text(const WrittenDisk& written);
 
 // Reads IN, lays a .65d out in time, refuses an output extension that does
 // not fit the disk and bytes that do not fit a revolution (unless allowed),

@@ -43,20 +43,12 @@ const char TRUNCATION_HINT[] = "shorten --lead-in-us, or give --allow-truncation
 std::string parse_hfe_request(const std::vector<std::string>& args, DiskWriteRequest& request) {
     const ParsedArguments parsed = parse_command_arguments(
         args, {{LEAD_IN_OPTION, true}, {ALLOW_TRUNCATION_OPTION, false}, {FORCE_OPTION, false}});
-    if (!parsed.error.empty()) return parsed.error;
-    if (parsed.positional.size() < 2) return parsed.positional.empty() ? "missing IMAGE and OUT.hfe" : "missing OUT.hfe";
-    if (parsed.positional.size() > 2) return "unexpected argument " + quoted_name(parsed.positional[2]);
-    request.in_name = parsed.positional[0];
-    request.out_name = parsed.positional[1];
+    const std::string error = take_write_request(parsed, "missing IMAGE and OUT.hfe", "missing OUT.hfe", request);
+    if (!error.empty()) return error;
     request.format = {DiskFileKind::hfe, DiskFormat::mini};
     request.allow_truncation = parsed.has(ALLOW_TRUNCATION_OPTION);
-    request.force = parsed.has(FORCE_OPTION);
     request.truncation_hint = TRUNCATION_HINT;
-    request.has_lead_in = parsed.has(LEAD_IN_OPTION);
-    if (request.has_lead_in && !parse_decimal(parsed.values.at(LEAD_IN_OPTION), request.lead_in_us)) {
-        return "--lead-in-us needs a number of microseconds, not " + quoted_name(parsed.values.at(LEAD_IN_OPTION));
-    }
-    return "";
+    return take_lead_in(parsed, request);
 }
 
 // What was written: the file, each track's timing, and what fit.
@@ -75,8 +67,7 @@ std::string hfe_summary(const DiskWriteRequest& request, const WrittenDisk& writ
     if (disk.kind != DiskFileKind::image) {
         return text + "tracks as " + quoted_name(request.in_name) + " holds them: " + disk_source_text(disk) + "\n";
     }
-    return text + "lead-in " + number_text(written.lead_in_us) + " us: " + count_range_text(disk.layout.bytes_sent) +
-           " of each track's " + std::to_string(disk.geometry->track_slot_size) + " bytes fit in the revolution\n";
+    return text + lead_in_fit_text(written);
 }
 
 }  // namespace
