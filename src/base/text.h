@@ -36,6 +36,13 @@ inline std::string printable_text(const std::string& bytes) {
     return text;
 }
 
+// "4C": a byte as a dump shows it.
+inline std::string hex_byte(unsigned value) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
+    return text;
+}
+
 // "$4C"
 inline std::string format_byte(unsigned value) {
     char text[8];

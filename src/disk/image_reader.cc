@@ -76,12 +76,6 @@ constexpr MemoryRegion IO_AREA = {IO_AREA_START, 0xFFFF};
 // and the loader never sees the index or track-0 lines again.
 constexpr MemoryRegion DISK_CONTROLLER = {0xC001, 0xC01F};
 
-std::string hex_byte(uint8_t value) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", value);
-    return text;
-}
-
 std::string format_region(const MemoryRegion& region) {
     if (region.first == region.last) return format_address(region.first);
     return format_address(region.first) + "-" + format_address(region.last);

@@ -8,6 +8,7 @@
 #include "spindisk/command.h"
 #include "disk/disk_file.h"
 #include "disk/image_reader.h"
+#include "spindisk/listing.h"
 #include "spindisk/output_writing.h"
 
 const char EXTRACT_USAGE[] =
@@ -102,13 +103,6 @@ std::string boot_summary(const ImageFacts& facts) {
     const std::string summary =
         "load " + format_address(facts.program.load_address) + ", exec " + format_address(facts.boot.exec_address);
     return facts.boot.loader == LoaderKind::fast ? summary + " (fast boot loader)" : summary;
-}
-
-std::string boot_header_text(const BootFacts& boot) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02X %02X %02X", boot.load_address >> 8, boot.load_address & 0xFF,
-                  boot.page_count);
-    return text;
 }
 
 struct ExtractRequest {

@@ -49,10 +49,7 @@ std::string boot_text(const ImageFacts& facts) {
         case BootMode::unknown:
             break;
     }
-    char header[32];
-    std::snprintf(header, sizeof header, "%02X %02X %02X", boot.load_address >> 8, boot.load_address & 0xFF,
-                  boot.page_count);
-    return std::string("Boot: unknown boot code (boot header ") + header + ")\n";
+    return "Boot: unknown boot code (boot header " + boot_header_text(boot) + ")\n";
 }
 
 std::string tracks_text(const ImageFacts& facts) {
@@ -144,6 +141,10 @@ std::string warnings_text(const ImageFacts& facts) {
 }
 
 }  // namespace
+
+std::string boot_header_text(const BootFacts& boot) {
+    return hex_byte(boot.load_address >> 8) + " " + hex_byte(boot.load_address & 0xFF) + " " + hex_byte(boot.page_count);
+}
 
 std::string listing_text(const ImageFacts& facts, const DiskFile* source) {
     const DiskGeometry& g = *facts.geometry;

@@ -7,6 +7,9 @@
 #include "disk/disk_file.h"
 #include "disk/image_reader.h"
 
+// The boot header as its bytes: "22 00 02".
+std::string boot_header_text(const BootFacts& boot);
+
 // Both need facts of an image of a known format (facts.geometry set). With
 // the disk file they came from, a decoded one's source is stated too.
 std::string listing_text(const ImageFacts& facts, const DiskFile* source = nullptr);
